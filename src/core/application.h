@@ -1,0 +1,57 @@
+#pragma once
+
+#include <QString>
+#include <memory>
+
+namespace tamsel::platform {
+class SingleInstance;
+}
+
+namespace tamsel::core {
+
+class TDM;
+class TMainForm;
+class Tformwel;
+class THelpForm;
+
+// The application title: names the single-instance lock and heads the start-up error box.
+QString applicationTitle();
+
+// The process from start to end: the single-instance guard, every window created once (hidden)
+// and reused for the whole run, the data module, and the run loop.
+class Application {
+public:
+    struct Options {
+        QString dataPath;   // empty: the folder beside the executable
+        QString lockFolder; // empty: the user's runtime folder
+    };
+    Application();
+    explicit Application(Options options);
+    ~Application();
+    Application(const Application&) = delete;
+    Application& operator=(const Application&) = delete;
+
+    // Sets the title, loads the Chinese translations, takes the single-instance lock and creates
+    // the windows and the data module. False when another copy runs: nothing was created and the
+    // process should end silently.
+    bool start();
+    // start(), then shows the main window and runs the loop; the process's exit code.
+    int run();
+
+    TMainForm* mainForm() const { return m_mainForm.get(); }
+    Tformwel* welcome() const { return m_welcome.get(); }
+    TDM* dataModule() const { return m_dm.get(); }
+    THelpForm* helpForm() const { return m_helpForm.get(); }
+
+private:
+    void createWindows();
+
+    Options m_options;
+    std::unique_ptr<platform::SingleInstance> m_instance;
+    std::unique_ptr<TMainForm> m_mainForm;
+    std::unique_ptr<Tformwel> m_welcome;
+    std::unique_ptr<TDM> m_dm;
+    std::unique_ptr<THelpForm> m_helpForm;
+};
+
+} // namespace tamsel::core
