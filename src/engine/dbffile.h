@@ -29,6 +29,9 @@ struct FieldSpec {
     int decimals = 0;
 };
 
+// Shortest decimal text of a number, never in exponent form ("12.5", "3", "-0.25").
+QString formatNumber(double value);
+
 enum class MemoLayout { None, Dbase3, Dbase4 };
 enum class OpenMode { Shared, Exclusive };
 
