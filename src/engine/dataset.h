@@ -18,7 +18,7 @@ struct Bookmark {
 };
 
 struct LocateOptions {
-    bool partialKey = false;      // the field begins with the value
+    bool partialKey = false; // the field begins with the value
     bool caseInsensitive = false;
 };
 
@@ -81,14 +81,14 @@ public:
     QVariant value(QStringView name) const;   // typed, see DbfFile::value
     QVariant value(int index) const;
     QString asString(int index) const;
-    bool isNull(QStringView name) const;      // empty field
+    bool isNull(QStringView name) const; // empty field
 
     // Editing (file-backed datasets only; a read-only dataset throws).
     void edit();
-    void append();                                  // a new blank row, written on post
+    void append();                                          // a new blank row, written on post
     void setValue(QStringView name, const QVariant& value); // see DbfFile::buildRecord
     void setValue(int index, const QVariant& value);
-    void post();   // writes the row; on error throws and stays in Edit/Insert with its values
+    void post(); // writes the row; on error throws and stays in Edit/Insert with its values
     void cancel();
     void deleteRecord(); // marks the current record deleted; the cursor moves to the next row
     void refresh();      // rereads the file state, keeps the current record when it is still there
@@ -112,8 +112,10 @@ signals:
     void currentChanged();
     void stateChanged();
 
+public:
+    struct Impl; // the engine's own; defined in dataset_p.h
+
 protected:
-    struct Impl;
     std::unique_ptr<Impl> d;
 };
 

@@ -1,0 +1,50 @@
+#pragma once
+
+// Parser for the statement shapes the program runs (see query.h).
+
+#include "engine/expr.h"
+
+#include <QList>
+#include <QString>
+#include <memory>
+
+namespace tamsel::engine::sql {
+
+struct TableRef {
+    QString name;
+    bool quoted = false; // "cgwcr.DBF": a file name as written
+    int pos = 0;
+};
+
+struct Assignment {
+    QString field;
+    int fieldPos = 0;
+    expr::Operand value;
+};
+
+struct Statement {
+    enum Kind { Select, Insert, Update, Delete };
+    enum Column { All, One, Distinct, Max };
+    Kind kind = Select;
+    TableRef table;
+
+    // select
+    Column column = All;
+    QString field; // the one field, distinct field or max field
+    int fieldPos = 0;
+    QString orderBy;
+    int orderPos = 0;
+    bool descending = false;
+
+    // insert (fields with values), update (assignments)
+    QList<Assignment> assignments;
+
+    std::unique_ptr<expr::Node> where;
+};
+
+expr::Source sqlSource(const QString& text);
+
+// Throws EngineError: "SQL 语句第 N 个字符处：…".
+Statement parse(const QString& text);
+
+} // namespace tamsel::engine::sql
