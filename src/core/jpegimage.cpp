@@ -39,7 +39,7 @@ bool decodeInto(const unsigned char* data, unsigned long size, QImage* out, char
     manager.pub.error_exit = onJpegError;
     manager.pub.output_message = onJpegMessage;
     if (setjmp(manager.jump) != 0) {
-        std::strncpy(message, manager.message, JMSG_LENGTH_MAX - 1);
+        std::snprintf(message, JMSG_LENGTH_MAX, "%s", manager.message);
         jpeg_destroy_decompress(&cinfo);
         return false;
     }
@@ -50,14 +50,14 @@ bool decodeInto(const unsigned char* data, unsigned long size, QImage* out, char
     jpeg_start_decompress(&cinfo);
     if (cinfo.output_width == 0 || cinfo.output_height == 0 || cinfo.output_width > kMaxSide ||
         cinfo.output_height > kMaxSide || cinfo.output_components != 3) {
-        std::strncpy(message, "unsupported picture size or colour layout", JMSG_LENGTH_MAX - 1);
+        std::snprintf(message, JMSG_LENGTH_MAX, "%s", "unsupported picture size or colour layout");
         jpeg_destroy_decompress(&cinfo);
         return false;
     }
     *out = QImage(static_cast<int>(cinfo.output_width), static_cast<int>(cinfo.output_height),
                   QImage::Format_RGB888);
     if (out->isNull()) {
-        std::strncpy(message, "out of memory", JMSG_LENGTH_MAX - 1);
+        std::snprintf(message, JMSG_LENGTH_MAX, "%s", "out of memory");
         jpeg_destroy_decompress(&cinfo);
         return false;
     }
