@@ -275,9 +275,16 @@ int main(int argc, char* argv[]) {
     const QStringList sources = srcDir.entryList({QStringLiteral("*.txt")}, QDir::Files, QDir::Name);
     int failures = 0;
     int written = 0;
+    QSet<QString> tables; // the program matches table names without regard to case
     for (const QString& name : sources) {
         try {
-            write(parse(srcDir.filePath(name)), outDir);
+            const Source src = parse(srcDir.filePath(name));
+            if (tables.contains(src.tableFile.toLower())) {
+                throw SourceError{
+                    QStringLiteral("%1: 表 %2 已由另一个源文件定义").arg(src.path, src.tableFile)};
+            }
+            tables.insert(src.tableFile.toLower());
+            write(src, outDir);
             ++written;
         } catch (const SourceError& e) {
             std::fprintf(stderr, "%s\n", qUtf8Printable(e.message));
