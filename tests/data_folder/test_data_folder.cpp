@@ -13,6 +13,7 @@
 #include <QJsonObject>
 #include <QProcess>
 #include <QSet>
+#include <QTemporaryDir>
 #include <QTest>
 #include <algorithm>
 
@@ -465,6 +466,47 @@ private slots:
         } else {
             QVERIFY(tops.size() >= 60 && codes.size() > 600);
         }
+    }
+
+    void generatorRefusesBadSources_data() {
+        QTest::addColumn<QByteArray>("source");
+        QTest::addColumn<QString>("where"); // line and field the message must name
+        QTest::newRow("too long") << QByteArray("@field A C 2\n@rows\nab\nabc\n") << ":4: A";
+        QTest::newRow("not GBK") << QByteArray("@field A C 8\n@rows\n\xF0\x9F\x98\x80\n") << ":3: A";
+        QTest::newRow("not a number") << QByteArray("@field A C 2\n@field B N 4 0\n@rows\na\tx\n") << ":4: B";
+        QTest::newRow("bad date") << QByteArray("@field D D 8\n@rows\n2009-13-45\n") << ":3: D";
+        QTest::newRow("too many values") << QByteArray("@field A C 2\n@rows\na\tb\n") << ":3:";
+        QTest::newRow("unknown escape") << QByteArray("@field A C 2\n@rows\n\\x\n") << ":3:";
+        QTest::newRow("bad width") << QByteArray("# c\n@field A C 300\n@rows\n") << ":2: A";
+        QTest::newRow("unknown line") << QByteArray("@field A C 2\n@fields B C 2\n") << ":2:";
+    }
+    // A bad source fails the build with its place named and leaves no table behind, while
+    // the good sources beside it are still written.
+    void generatorRefusesBadSources() {
+        QFETCH(QByteArray, source);
+        QFETCH(QString, where);
+        QTemporaryDir src;
+        QTemporaryDir out;
+        QFile bad(src.filePath(QStringLiteral("bad.dbf.txt")));
+        QVERIFY(bad.open(QIODevice::WriteOnly));
+        bad.write(source);
+        bad.close();
+        QFile good(src.filePath(QStringLiteral("good.dbf.txt")));
+        QVERIFY(good.open(QIODevice::WriteOnly));
+        good.write("@field A C 4\n@rows\n\xE4\xB8\xAD\n"); // 中
+        good.close();
+
+        QProcess process;
+        process.start(QStringLiteral(TAMSEL_BUILD_DIR "/tamsel-mkdata"), {src.path(), out.path()});
+        QVERIFY(process.waitForFinished(60000));
+        QCOMPARE(process.exitCode(), 1);
+        const QString message = QString::fromUtf8(process.readAllStandardError()).simplified();
+        const QStringList parts = where.split(QLatin1Char(' '));
+        QVERIFY2(message.contains(QStringLiteral("bad.dbf.txt") + parts.first()), qPrintable(message));
+        if (parts.size() > 1) {
+            QVERIFY2(message.contains(parts.last()), qPrintable(message));
+        }
+        QCOMPARE(QDir(out.path()).entryList(QDir::Files), QStringList{QStringLiteral("good.dbf")});
     }
 };
 
