@@ -71,6 +71,7 @@ private slots:
         QFETCH(QString, press);
         QFETCH(QString, shown);
         QFETCH(int, answer);
+        test::RealScreen screen;
         QString seen;
         pressOnNextBox(press, &seen);
         const Button got = platform::showBox(
@@ -80,6 +81,7 @@ private slots:
     }
 
     void realModalReturns() {
+        test::RealScreen screen;
         QDialog dialog;
         QTimer::singleShot(20, &dialog, &QDialog::accept);
         QCOMPARE(platform::showModal(&dialog), int(QDialog::Accepted));
@@ -105,7 +107,7 @@ private slots:
             QCOMPARE(platform::showModal(&dialog), 7);
             TAMSEL_VERIFY_UI(ui);
         }
-        QCOMPARE(platform::uiHandler(), nullptr);
+        QVERIFY(platform::uiHandler() != nullptr); // back to the strict screen
         {
             test::ScriptedUi ui;
             ui.expectBox(QStringLiteral("Tamsel"), QStringLiteral("甲"));

@@ -8,6 +8,56 @@ namespace tamsel::test {
 using platform::Box;
 using platform::Button;
 
+namespace {
+
+Button harmlessAnswer(platform::Buttons buttons) {
+    if (buttons & platform::Cancel) {
+        return platform::Cancel;
+    }
+    if (buttons & platform::No) {
+        return platform::No;
+    }
+    return platform::Ok;
+}
+
+void failUnexpected(const QString& what) {
+    const QByteArray message = QStringLiteral("unexpected %1 (no ScriptedUi expects it)").arg(what).toUtf8();
+    if (QTest::currentTestFunction() != nullptr && !QTest::currentTestFailed()) {
+        QTest::qFail(message.constData(), __FILE__, __LINE__);
+    } else {
+        qCritical("%s", message.constData());
+    }
+}
+
+// Installed before main() in every test program that links the scripted UI.
+struct StrictScreen {
+    platform::UiHandler handler;
+    StrictScreen() {
+        handler.box = [](QWidget*, const Box& box) {
+            failUnexpected(QStringLiteral("box \"%1\" / \"%2\"").arg(box.caption, box.text));
+            return harmlessAnswer(box.buttons);
+        };
+        handler.modal = [](QWidget* window) {
+            failUnexpected(
+                QStringLiteral("modal window %1 (%2)")
+                    .arg(window->objectName(), QString::fromLatin1(window->metaObject()->className())));
+            return 0;
+        };
+        platform::setUiHandler(&handler);
+    }
+};
+StrictScreen g_strictScreen;
+
+} // namespace
+
+RealScreen::RealScreen() : m_previous(platform::uiHandler()) {
+    platform::setUiHandler(nullptr);
+}
+
+RealScreen::~RealScreen() {
+    platform::setUiHandler(m_previous);
+}
+
 ScriptedUi::ScriptedUi() {
     m_handler.box = [this](QWidget*, const Box& box) { return onBox(box); };
     m_handler.modal = [this](QWidget* window) { return onModal(window); };
@@ -55,9 +105,7 @@ Button ScriptedUi::onBox(const Box& box) {
     m_log << box.caption + QLatin1Char('|') + box.text;
     m_boxes << box;
     // An unexpected box gets the answer that changes nothing, so the code under test goes on.
-    const Button fallback = (box.buttons & platform::Cancel) ? platform::Cancel
-                            : (box.buttons & platform::No)   ? platform::No
-                                                             : platform::Ok;
+    const Button fallback = harmlessAnswer(box.buttons);
     const QString shown = QStringLiteral("box \"%1\" / \"%2\"").arg(box.caption, box.text);
     if (m_queue.empty()) {
         m_errors << QStringLiteral("unexpected %1").arg(shown);

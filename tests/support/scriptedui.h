@@ -69,6 +69,20 @@ private:
     QList<platform::Box> m_boxes;
 };
 
+// Outside a ScriptedUi every test runs with a strict screen: any box or modal window fails the
+// current test and is answered with the button that changes nothing, so nothing blocks. A test
+// of the real boxes themselves lifts it for its own scope with RealScreen.
+class RealScreen {
+public:
+    RealScreen();
+    ~RealScreen();
+    RealScreen(const RealScreen&) = delete;
+    RealScreen& operator=(const RealScreen&) = delete;
+
+private:
+    platform::UiHandler* m_previous;
+};
+
 } // namespace tamsel::test
 
 #define TAMSEL_VERIFY_UI(ui) QVERIFY2((ui).verify(), qPrintable((ui).failures()))
