@@ -221,6 +221,10 @@ void TDM::DataModuleCreate(QWidget* parent) {
     m_failedObjects.clear();
     m_failedFiles.clear();
     m_errors.clear();
+    // Said first, so the user is not left to guess it from a list of missing tables.
+    if (!QFileInfo(DataPath).isDir()) {
+        m_errors << QStringLiteral("找不到数据文件夹 %1").arg(QDir::toNativeSeparators(DataPath));
+    }
 
     // Every start removes the records deleted in the previous run. The two classifications are
     // optional files.

@@ -300,20 +300,30 @@ private slots:
         QCOMPARE(QFile::exists(path), damage != QLatin1String("remove"));
     }
 
-    // A wrong folder: one box, every object recorded as failed, no crash.
-    void emptyFolder() {
+    // A wrong folder: one box, every object recorded as failed, no crash, nothing created.
+    void wrongFolder_data() {
+        QTest::addColumn<bool>("exists");
+        QTest::addColumn<QString>("firstLine");
+        QTest::newRow("empty folder") << true << "找不到表 pelk.DBF";
+        QTest::newRow("no folder") << false << "找不到数据文件夹";
+    }
+    void wrongFolder() {
+        QFETCH(bool, exists);
+        QFETCH(QString, firstLine);
         test::TestFolder folder;
+        const QString path = exists ? folder.path() : folder.file(QStringLiteral("data"));
         test::ScriptedUi ui;
-        ui.expectBox(core::applicationTitle(), QString(), platform::Icon::Error, platform::Ok,
+        ui.expectBox(core::applicationTitle(), firstLine, platform::Icon::Error, platform::Ok,
                      test::ScriptedUi::Match::Contains);
-        TDM dm(folder.path());
+        TDM dm(path);
         dm.DataModuleCreate();
         TAMSEL_VERIFY_UI(ui);
+        QVERIFY(ui.boxes().first().text.startsWith(firstLine));
         QVERIFY(!dm.HasLibraryClass);
         QVERIFY(!dm.isOpen(QStringLiteral("Qrypelk")));
         QVERIFY(!dm.isOpen(QStringLiteral("Tblunit")));
         QVERIFY(dm.startupErrors().size() > 10);
-        QVERIFY(QDir(folder.path()).entryList(QDir::Files).isEmpty());
+        QVERIFY(QDir(folder.path()).entryList(QDir::Files | QDir::Dirs | QDir::NoDotAndDotDot).isEmpty());
     }
 
     void welcomePicture() {
