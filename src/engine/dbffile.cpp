@@ -106,15 +106,15 @@ bool declaresMemo(int fd) {
 //  - only the table temp left (and the table has a memo): the new memo is in place and the
 //    new table, complete before any rename, finishes the pair.
 void recoverInterruptedPack(const QString& path) {
+    // A memo temp alone is harmless: the next pack writes over it.
     const QString tableTemp = packTempName(path);
+    if (!QFileInfo::exists(tableTemp)) {
+        return;
+    }
     const QFileInfo info(path);
     const QString memoPath = DbfFile::resolve(info.absolutePath(), memoNameFor(info.fileName()));
     const QString memoTemp = memoPath.isEmpty() ? QString() : packTempName(memoPath);
-    const bool haveTableTemp = QFileInfo::exists(tableTemp);
     const bool haveMemoTemp = !memoTemp.isEmpty() && QFileInfo::exists(memoTemp);
-    if (!haveTableTemp && !haveMemoTemp) {
-        return;
-    }
     const int fd = ::open(QFile::encodeName(path).constData(), O_RDWR | O_CLOEXEC);
     if (fd < 0) {
         return;
@@ -763,6 +763,9 @@ std::shared_ptr<DbfFile> DbfFile::open(const QString& folder, const QString& fil
     d.parseHeader(d.fileSize());
     d.openMemo();
     d.remap();
+    if (d.map == nullptr) {
+        throw EngineError(QStringLiteral("无法读取表文件 %1：%2").arg(label, errorText(errno)));
+    }
     reg.files[key] = file;
     return file;
 }
