@@ -3,12 +3,11 @@
 #include <QAbstractItemModel>
 #include <QDialog>
 #include <QIcon>
+#include <QLineEdit>
 #include <QPointer>
 #include <QString>
 #include <memory>
 #include <vector>
-
-class QLineEdit;
 
 namespace Ui {
 class TFormTree;
