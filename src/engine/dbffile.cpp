@@ -909,6 +909,22 @@ QString DbfFile::memoText(const char* record, int field) const {
     return decodeGbk(d->readMemo(block));
 }
 
+QByteArrayView DbfFile::rawText(const char* record, int field) const {
+    if (record == nullptr || field < 0 || field >= d->fields.size()) {
+        return QByteArrayView();
+    }
+    const Field& f = d->fields.at(field);
+    const char* p = record + f.offset;
+    int n = trimmedLength(p, f.length);
+    if (f.type == 'N' || f.type == 'F') {
+        while (n > 0 && *p == ' ') {
+            ++p;
+            --n;
+        }
+    }
+    return QByteArrayView(p, n);
+}
+
 QByteArray DbfFile::blankRecord() const {
     return QByteArray(d->recordLength, ' ');
 }

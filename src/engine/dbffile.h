@@ -70,7 +70,8 @@ public:
 
     // Writes a new empty table (and its memo file when a memo field is present).
     // Used by the build's data generator and by tests; the program never creates tables.
-    static void create(const QString& path, const QList<FieldSpec>& fields, const CreateOptions& options = {});
+    static void create(const QString& path, const QList<FieldSpec>& fields,
+                       const CreateOptions& options = {});
 
     QString path() const;
     QString tableName() const; // file base name, e.g. "pelk"
@@ -101,6 +102,9 @@ public:
     // QVariant for an empty or unreadable number, date or logical. Other types read as text.
     QVariant value(const char* record, int field) const;
     QString memoText(const char* record, int field) const;
+    // The stored bytes of a field without their padding (trailing blanks and NULs; for N and F
+    // also leading blanks), for comparing raw bytes in scans without decoding.
+    QByteArrayView rawText(const char* record, int field) const;
 
     // A record of blanks (not deleted).
     QByteArray blankRecord() const;

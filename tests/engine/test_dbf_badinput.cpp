@@ -164,6 +164,9 @@ private slots:
         auto f = DbfFile::open(dir.path(), "v.dbf");
         const char* r = f->recordData(0);
         QCOMPARE(f->text(r, field), text);
+        if (!text.isEmpty() && field != 4) {
+            QCOMPARE(QString::fromLatin1(f->rawText(r, field)), text);
+        }
         for (int i = 0; i < kFields.size(); ++i) {
             f->value(r, i);
             f->text(r, i);
@@ -179,6 +182,32 @@ private slots:
         QCOMPARE(f->text(r, 0).isEmpty(), field == 0 && text.isEmpty()); // the rest still reads
         QCOMPARE(readAll(dir.file("v.dbf")), table);
         QCOMPARE(readAll(dir.file("V.DBT")), rawMemo());
+    }
+
+    // Some writers keep more after the descriptors' terminator (field properties, a back link):
+    // records start where the header length says, and a write keeps those bytes.
+    void bytesAfterTerminator() {
+        TestFolder dir;
+        QByteArray table = rawTable(kFields, {kGoodRecord});
+        const int terminator = 32 + 32 * int(kFields.size());
+        const QByteArray extra = QByteArray("\x0D\x0D") + QByteArray(38, 'P');
+        table.insert(terminator + 1, extra);
+        const int headerLength = terminator + 1 + int(extra.size());
+        table[8] = char(headerLength & 0xFF);
+        table[9] = char(headerLength >> 8);
+        writeAll(dir.file("x.dbf"), table);
+        writeAll(dir.file("x.dbt"), rawMemo());
+        auto f = DbfFile::open(dir.path(), "x.dbf");
+        QCOMPARE(f->headerLength(), headerLength);
+        QCOMPARE(f->fields().size(), kFields.size());
+        QCOMPARE(f->text(f->recordData(0), 0), QStringLiteral("abc"));
+        QCOMPARE(f->text(f->recordData(0), 4), QStringLiteral("hello"));
+        f->appendRecord(f->buildRecord(f->blankRecord(), {{0, "new"}}));
+        f->setDeleted(0, true);
+        f->pack();
+        QCOMPARE(readAll(dir.file("x.dbf")).mid(terminator, extra.size() + 1),
+                 table.mid(terminator, extra.size() + 1));
+        QCOMPARE(f->text(f->recordData(0), 0), QStringLiteral("new"));
     }
 
     // Without its memo file a table still opens; only a memo write is refused.
