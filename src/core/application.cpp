@@ -1,6 +1,8 @@
 #include "core/application.h"
 
 #include "core/datamodule.h"
+#include "core/formformat.h"
+#include "core/formnew.h"
 #include "core/helpform.h"
 #include "core/mainform.h"
 #include "core/welcome.h"
@@ -21,6 +23,8 @@ Application::Application(Options options) : m_options(std::move(options)) {}
 
 Application::~Application() {
     // Windows borrow the data module's objects: they go first.
+    m_formFormat.reset();
+    m_formNew.reset();
     m_helpForm.reset();
     m_welcome.reset();
     m_mainForm.reset();
@@ -52,10 +56,14 @@ void Application::createWindows() {
     // arrive: patents, classification picker, export, new achievement, unit situation, entry
     // dialogs, import, print, the pages, code maintenance, completers, unit profile and its
     // companions, text windows, year change, and the help windows of the pages.
+    m_formNew = std::make_unique<TFormNew>();
     m_helpForm = std::make_unique<THelpForm>();
+    m_formFormat = std::make_unique<Tformformat>();
 
     m_mainForm->setDataModule(m_dm.get());
     m_mainForm->setWelcomeWindow(m_welcome.get());
+    m_mainForm->setFormNew(m_formNew.get());
+    m_formFormat->setDataModule(m_dm.get());
 }
 
 int Application::run() {

@@ -13,6 +13,8 @@ class TDM;
 class TMainForm;
 class Tformwel;
 class THelpForm;
+class TFormNew;
+class Tformformat;
 
 // The application title: names the single-instance lock and heads the start-up error box.
 QString applicationTitle();
@@ -42,6 +44,8 @@ public:
     Tformwel* welcome() const { return m_welcome.get(); }
     TDM* dataModule() const { return m_dm.get(); }
     THelpForm* helpForm() const { return m_helpForm.get(); }
+    TFormNew* formNew() const { return m_formNew.get(); }
+    Tformformat* formFormat() const { return m_formFormat.get(); }
 
 private:
     void createWindows();
@@ -52,6 +56,8 @@ private:
     std::unique_ptr<Tformwel> m_welcome;
     std::unique_ptr<TDM> m_dm;
     std::unique_ptr<THelpForm> m_helpForm;
+    std::unique_ptr<TFormNew> m_formNew;
+    std::unique_ptr<Tformformat> m_formFormat;
 };
 
 } // namespace tamsel::core

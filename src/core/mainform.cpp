@@ -682,11 +682,7 @@ void TMainForm::btn_page09Click() {
     }
 }
 
-void TMainForm::Button6Click() {}
-
-void TMainForm::Button3Click() {}
-
-void TMainForm::Button4Click() {}
+// 新增, 修改主项 and 删除 are in lifecycle.cpp.
 
 void TMainForm::BitBtn1Click() {}
 

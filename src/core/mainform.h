@@ -24,6 +24,7 @@ namespace tamsel::core {
 
 class TDM;
 class PelkGridModel;
+class TFormNew;
 
 // The main window: the achievement list of one category and year, the page and action buttons,
 // the completeness lock and the query builder. It also carries the option-control operations
@@ -104,6 +105,24 @@ public:
     // The text with every single quote doubled, for use inside a quoted SQL or filter literal.
     static QString QuoteSql(const QString& text);
 
+    // --- Achievement life cycle (lifecycle.cpp) ----------------------------------------------------
+    // The main-items dialog; made on first use when the application has not handed one over.
+    void setFormNew(TFormNew* dialog);
+    TFormNew* formNew();
+    // The next free management number of the year in the table (pelk or pelktemp); empty, after
+    // a warning, when the year's serials are used up. Throws engine::EngineError.
+    QString NextNumber(const QString& year, const QString& table = QStringLiteral("pelk"));
+    // Selects the dialog's category and year in the main window and reloads the list.
+    void SyncFiltersFromDialog();
+    // Deletes the achievement with this key pair from pelk and reloads the list.
+    void DeleteMainRecord(const QString& number, const QString& dqdm);
+    // 存储 of the main-items dialog after its checks; true when the dialog may close.
+    bool StoreNewAchievement(TFormNew& dialog);
+    bool StoreMainItems(TFormNew& dialog);
+    // The key pair of the achievement that 修改主项 is changing.
+    QString OldNumber;
+    QString OldDqdm;
+
 public slots:
     void FormCreate();
     void FormShow();
@@ -160,6 +179,13 @@ private:
     bool m_formShown = false;
     bool m_showScheduled = false;
     bool m_syncingGrid = false;
+
+    // Life cycle (lifecycle.cpp).
+    void addYearToList(const QString& number);
+    void reopenSavedList();
+    bool locateAchievement(const QString& number, const QString& dqdm);
+    void finishChange(const QString& number);
+    QPointer<TFormNew> m_formNew;
 };
 
 } // namespace tamsel::core
