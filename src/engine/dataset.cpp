@@ -5,6 +5,9 @@
 
 #include <QDir>
 #include <QLocale>
+#include <algorithm>
+#include <deque>
+#include <unordered_map>
 
 namespace tamsel::engine {
 
@@ -20,6 +23,53 @@ std::shared_ptr<DbfFile> openTableFile(const QString& folder, const QString& nam
         throw EngineError(
             QStringLiteral("找不到表 %1（文件夹 %2）").arg(name, QDir::toNativeSeparators(folder)));
     return DbfFile::open(folder, fileName, mode);
+}
+
+namespace {
+
+struct WriteLog {
+    struct Entry {
+        quint64 before;
+        quint64 after;
+        quint32 record;
+    };
+    std::deque<Entry> entries;
+};
+
+// Keyed by file identity; a file that goes away and comes back under the same address starts
+// from a different changeCount() chain, which writesSince() detects as a gap.
+std::unordered_map<const DbfFile*, WriteLog>& writeLogs() {
+    static std::unordered_map<const DbfFile*, WriteLog> logs;
+    return logs;
+}
+
+constexpr size_t kWriteLogLength = 8192;
+
+} // namespace
+
+void noteWrite(const DbfFile& file, quint64 before, quint32 record) {
+    WriteLog& log = writeLogs()[&file];
+    if (!log.entries.empty() && log.entries.back().after != before)
+        log.entries.clear(); // a gap: older entries can never form a chain again
+    log.entries.push_back({before, file.changeCount(), record});
+    if (log.entries.size() > kWriteLogLength)
+        log.entries.pop_front();
+}
+
+bool writesSince(const DbfFile& file, quint64 from, quint64 to, QList<quint32>* records) {
+    const auto it = writeLogs().find(&file);
+    if (it == writeLogs().end() || it->second.entries.empty())
+        return false;
+    const auto& entries = it->second.entries;
+    if (entries.back().after != to || entries.front().before > from)
+        return false;
+    auto e = std::lower_bound(entries.begin(), entries.end(), from,
+                              [](const WriteLog::Entry& x, quint64 v) { return x.before < v; });
+    if (e == entries.end() || e->before != from)
+        return false;
+    for (; e != entries.end(); ++e)
+        records->append(e->record);
+    return true;
 }
 
 namespace {
@@ -141,9 +191,33 @@ void Dataset::Impl::sync() {
         return;
     const qint64 key = currentKey();
     const int index = cur;
-    computeRows();
+    QList<quint32> written;
+    if (writesSince(*file, seenChange, file->changeCount(), &written))
+        takeInWrites(written);
+    else
+        computeRows();
     markSeen();
     repositionTo(key, index);
+}
+
+// Brings the view up to date for the given written records only.
+void Dataset::Impl::takeInWrites(const QList<quint32>& records) {
+    const quint32 count = file->recordCount();
+    for (const quint32 r : records) {
+        const bool alive = r < count && !file->isDeleted(r);
+        if (kind == Kind::Table) { // rows stay in record order
+            const auto pos = std::lower_bound(rows.begin(), rows.end(), qint64(r));
+            const bool present = pos != rows.end() && *pos == qint64(r);
+            const bool wanted = alive && passesFilter(r);
+            if (present && !wanted)
+                rows.erase(pos);
+            else if (!present && wanted)
+                rows.insert(pos, qint64(r));
+        } else if (!alive) { // live queries keep their rows; only deletions show
+            rows.removeOne(qint64(r));
+            baseRows.removeOne(qint64(r));
+        }
+    }
 }
 
 bool Dataset::Impl::passesFilter(qint64 key) const {
@@ -674,7 +748,9 @@ void Dataset::post() {
         const QByteArray data =
             file.buildRecord(QByteArray(file.recordData(record), file.recordLength()), d->pending);
         const bool wasInSync = d->inSync();
+        const quint64 before = file.changeCount();
         file.writeRecord(record, data);
+        noteWrite(file, before, record);
         if (wasInSync)
             d->markSeen();
         // A record edited out of the filter leaves the view; the cursor goes to the next row.
@@ -688,7 +764,9 @@ void Dataset::post() {
     } else {
         const QByteArray data = file.buildRecord(d->blank, d->pending);
         const bool wasInSync = d->inSync();
+        const quint64 before = file.changeCount();
         const quint32 record = file.appendRecord(data);
+        noteWrite(file, before, record);
         if (wasInSync)
             d->markSeen();
         if (d->kind == Impl::Kind::Live)
@@ -744,7 +822,9 @@ void Dataset::deleteRecord() {
         }
     } else {
         const bool wasInSync = d->inSync();
+        const quint64 before = d->file->changeCount();
         d->file->setDeleted(quint32(key), true);
+        noteWrite(*d->file, before, quint32(key));
         if (wasInSync)
             d->markSeen();
     }

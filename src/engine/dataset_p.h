@@ -76,6 +76,7 @@ struct Dataset::Impl {
     void markSeen();
     bool inSync() const;
     void computeRows();
+    void takeInWrites(const QList<quint32>& records);
     bool passesFilter(qint64 key) const;
     void compileFilter(const QString& text, bool on, std::unique_ptr<expr::Condition>* out) const;
     void openFinished(); // after the source has filled rows
@@ -98,6 +99,14 @@ struct Dataset::Impl {
 // Text form of a value about to be stored in a field of the given type.
 QString pendingText(const Field& field, const QVariant& value);
 QVariant pendingValue(const Field& field, const QVariant& value);
+
+// Every write the engine makes through a dataset or statement is noted here, so other datasets
+// on the same file can take in just those records instead of rescanning the file.
+// before is the file's changeCount() just before the write.
+void noteWrite(const DbfFile& file, quint64 before, quint32 record);
+// The records written between changeCount() values from and to, when every write in between
+// was noted; false when something else changed the file (refresh, pack, a direct write).
+bool writesSince(const DbfFile& file, quint64 from, quint64 to, QList<quint32>* records);
 
 // Opens the file of a table named in SQL or set on a Table; bare names get ".dbf".
 std::shared_ptr<DbfFile> openTableFile(const QString& folder, const QString& name, bool quoted,

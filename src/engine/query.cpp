@@ -169,7 +169,9 @@ int executeStatement(const QString& folder, const sql::Statement& st, const Para
     switch (st.kind) {
     case sql::Statement::Insert: {
         checkValues(*file, values);
-        file->appendRecord(file->buildRecord(file->blankRecord(), values));
+        const QByteArray data = file->buildRecord(file->blankRecord(), values);
+        const quint64 before = file->changeCount();
+        noteWrite(*file, before, file->appendRecord(data));
         return 1;
     }
     case sql::Statement::Update: {
@@ -181,15 +183,21 @@ int executeStatement(const QString& folder, const sql::Statement& st, const Para
         for (const qint64 r : recs)
             built.append(
                 file->buildRecord(QByteArray(file->recordData(quint32(r)), file->recordLength()), values));
-        for (qsizetype i = 0; i < recs.size(); ++i)
+        for (qsizetype i = 0; i < recs.size(); ++i) {
+            const quint64 before = file->changeCount();
             file->writeRecord(quint32(recs[i]), built[i]);
+            noteWrite(*file, before, quint32(recs[i]));
+        }
         return int(recs.size());
     }
     case sql::Statement::Delete: {
         const auto cond = compileWhere(st, *file, params, source);
         const QList<qint64> recs = matchingRecords(*file, cond.get());
-        for (const qint64 r : recs)
+        for (const qint64 r : recs) {
+            const quint64 before = file->changeCount();
             file->setDeleted(quint32(r), true);
+            noteWrite(*file, before, quint32(r));
+        }
         return int(recs.size());
     }
     case sql::Statement::Select:
@@ -260,24 +268,41 @@ void QueryImpl::runSelect() {
     resultFields = {column0};
     resultValues.clear();
     resultTexts.clear();
+    const bool textual = column0.type == 'C' || column0.type == 'M';
     auto addRow = [&](qint64 rec) {
         const char* data = f->recordData(quint32(rec));
-        resultValues.append(f->value(data, column));
         resultTexts.append(f->text(data, column));
+        resultValues.append(textual ? QVariant(resultTexts.last()) : f->value(data, column));
     };
     switch (st.column) {
     case sql::Statement::One:
+        resultTexts.reserve(recs.size());
+        resultValues.reserve(recs.size());
         for (const qint64 r : std::as_const(recs))
             addRow(r);
         break;
     case sql::Statement::Distinct: {
+        const bool sortedByColumn = orderField < 0 || orderField == column;
         if (orderField < 0)
             sortRecords(*f, column, false, recs);
         const KeyReader reader(*f, column);
+        auto keyOf = [&](qint64 r) {
+            return reader.numeric() ? QByteArray::number(reader.number(r), 'g', 17) : reader.bytes(r);
+        };
+        if (sortedByColumn) { // equal values are neighbours
+            QByteArray previous;
+            for (qsizetype i = 0; i < recs.size(); ++i) {
+                QByteArray key = keyOf(recs[i]);
+                if (i > 0 && key == previous)
+                    continue;
+                addRow(recs[i]);
+                previous = std::move(key);
+            }
+            break;
+        }
         QSet<QByteArray> seen;
         for (const qint64 r : std::as_const(recs)) {
-            const QByteArray key =
-                reader.numeric() ? QByteArray::number(reader.number(r), 'g', 17) : reader.bytes(r);
+            const QByteArray key = keyOf(r);
             if (seen.contains(key))
                 continue;
             seen.insert(key);

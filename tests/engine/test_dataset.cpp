@@ -145,6 +145,13 @@ private slots:
         other.deleteRecord();
         QCOMPARE(column(t, QStringLiteral("item_4")), QStringLiteral("2009000001,2012000001"));
         QCOMPARE(other.recordCount(), 6);
+
+        // A write the datasets did not make (straight to the file) is found by a rescan.
+        auto file = t.file();
+        const QByteArray changed = file->buildRecord(QByteArray(file->recordData(1), file->recordLength()),
+                                                     {{file->fieldIndex(u"item_cglb"), QStringLiteral("1")}});
+        file->writeRecord(1, changed);
+        QCOMPARE(column(t, QStringLiteral("item_4")), QStringLiteral("2008000002,2009000001,2012000001"));
     }
 
     void failedPostKeepsEditing_data() {
