@@ -135,18 +135,33 @@ private slots:
         }
     }
 
-    void badLevel_data() {
-        QTest::addColumn<QStringList>("rows");
+    // Tables the picker cannot show: the error is reported, the picker stays closed, the
+    // target keeps its text and the table is not left open.
+    void unloadable_data() {
+        QTest::addColumn<QStringList>("rows"); // none: no table file at all
+        QTest::addColumn<bool>("twoFields");
         QTest::addColumn<QString>("message");
-        QTest::newRow("fraction") << QStringList{"1|A|甲", "1.5|B|乙"} << "第 2 条记录的级别“1.5”不是整数";
-        QTest::newRow("letters") << QStringList{"x|A|甲"} << "第 1 条记录的级别“x”不是整数";
-        QTest::newRow("empty") << QStringList{"1|A|甲", "2|A1|乙", "|B|丙"} << "第 3 条记录的级别“”不是整数";
+        QTest::newRow("fraction") << QStringList{"1|A|甲", "1.5|B|乙"} << false
+                                  << "第 2 条记录的级别“1.5”不是整数";
+        QTest::newRow("letters") << QStringList{"x|A|甲"} << false << "第 1 条记录的级别“x”不是整数";
+        QTest::newRow("empty level") << QStringList{"1|A|甲", "2|A1|乙", "|B|丙"} << false
+                                     << "第 3 条记录的级别“”不是整数";
+        QTest::newRow("missing file")
+            << QStringList() << false << "xkfl.dbf"; // the engine's own message names the table
+        QTest::newRow("two columns") << QStringList{"1|A"} << true << "字段不足三个";
     }
-    void badLevel() {
+    void unloadable() {
         QFETCH(QStringList, rows);
+        QFETCH(bool, twoFields);
         QFETCH(QString, message);
         test::TestFolder folder;
-        writeClassTable(folder.path(), QStringLiteral("xkfl.dbf"), rows, 'C');
+        if (twoFields) {
+            engine::DbfFile::create(
+                folder.file(QStringLiteral("xkfl.dbf")),
+                {{QStringLiteral("JB"), 'C', 2, 0}, {QStringLiteral("XXDM"), 'C', 12, 0}});
+        } else if (!rows.isEmpty()) {
+            writeClassTable(folder.path(), QStringLiteral("xkfl.dbf"), rows, 'C');
+        }
         engine::Table table;
         table.setFolder(folder.path());
         TFormTree picker(table);
@@ -160,9 +175,10 @@ private slots:
         QVERIFY(!table.isActive());
         QCOMPARE(target.text(), QStringLiteral("110  数学"));
         QCOMPARE(picker.treeModel()->rowCount(), 0);
-        // The file is free again: nothing still holds it.
-        QVERIFY(
-            engine::DbfFile::open(folder.path(), QStringLiteral("xkfl.dbf"), engine::OpenMode::Exclusive));
+        if (!rows.isEmpty()) { // the file is free again: nothing still holds it
+            QVERIFY(engine::DbfFile::open(folder.path(), QStringLiteral("xkfl.dbf"),
+                                          engine::OpenMode::Exclusive));
+        }
     }
 
     // Confirming, cancelling and closing, each followed by a second opening that must show
