@@ -262,7 +262,7 @@ bool TMainForm::CollectCodes(QWidget* form, QWidget* panel, QString& result, con
     }
 
     if (built.count(QLatin1Char(';')) >= 3) {
-        if (caption != QLatin1String("知识产权形式")) {
+        if (caption != QStringLiteral("知识产权形式")) {
             platform::showBox(this, {QStringLiteral("提示"),
                                      QStringLiteral("'") + caption + QStringLiteral("'") +
                                          QStringLiteral("项目为复选项目，但至多选择二项！"),
