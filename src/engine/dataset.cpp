@@ -313,7 +313,13 @@ void Dataset::Impl::closeState() {
 }
 
 void Dataset::Impl::repositionTo(qint64 key, int fallbackIndex) {
-    const int found = key >= 0 ? int(rows.indexOf(key)) : -1;
+    int found = -1;
+    if (key >= 0 && kind == Kind::Table) { // table rows are in record order
+        const auto pos = std::lower_bound(rows.cbegin(), rows.cend(), key);
+        found = pos != rows.cend() && *pos == key ? int(pos - rows.cbegin()) : -1;
+    } else if (key >= 0) {
+        found = int(rows.indexOf(key));
+    }
     if (found >= 0)
         cur = found;
     else if (rows.isEmpty())
