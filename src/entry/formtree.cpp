@@ -162,14 +162,13 @@ int ClassTreeModel::columnCount(const QModelIndex&) const {
 
 QIcon ClassTreeModel::iconFor(int level) const {
     if (m_icons.empty()) {
-        auto& icons = const_cast<std::vector<QIcon>&>(m_icons);
         const QPixmap selected = selectedPixmap();
         for (int i = 0; i <= kLastImageLevel; ++i) {
             QIcon icon;
             icon.addPixmap(levelPixmap(i), QIcon::Normal);
             // The root keeps its own image when selected; every class shows the common marker.
             icon.addPixmap(i == 0 ? levelPixmap(0) : selected, QIcon::Selected);
-            icons.push_back(icon);
+            m_icons.push_back(icon);
         }
     }
     return m_icons[static_cast<size_t>(std::min(level, kLastImageLevel))];

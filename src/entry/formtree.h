@@ -74,7 +74,8 @@ private:
     QIcon iconFor(int level) const;
 
     std::vector<Node> m_nodes;
-    std::vector<QIcon> m_icons; // by level 0..4, each with the selected image as its Selected mode
+    // By level 0..4, each with the selected image as its Selected mode; drawn on first use.
+    mutable std::vector<QIcon> m_icons;
     bool m_building = false;
 };
 
