@@ -104,6 +104,12 @@ public:
     static QString ReplaceTabs(const QString& text);
     // The text with every single quote doubled, for use inside a quoted SQL or filter literal.
     static QString QuoteSql(const QString& text);
+    // Amount and count edits: typed characters other than digits (and "." when allowed) are
+    // swallowed; editing and navigation keys still work.
+    void AcceptDigitsOnly(QLineEdit* edit, bool allowPoint = false);
+    // The amount check on a change: a non-empty text that is not a decimal number warns with
+    // prefix + " 不是正确的数据格式！现在已经置零" and the edit becomes "0". False when it did.
+    bool CheckAmountText(QLineEdit* edit, const QString& prefix);
 
     // --- Achievement life cycle (lifecycle.cpp) ----------------------------------------------------
     // The main-items dialog; made on first use when the application has not handed one over.

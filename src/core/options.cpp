@@ -8,8 +8,10 @@
 #include <QButtonGroup>
 #include <QCheckBox>
 #include <QComboBox>
+#include <QKeyEvent>
 #include <QLineEdit>
 #include <QRadioButton>
+#include <QRegularExpression>
 #include <QSignalBlocker>
 #include <algorithm>
 
@@ -76,6 +78,32 @@ void uncheck(QAbstractButton* button) {
         group->setExclusive(groupExclusive);
     }
 }
+
+// Swallows typed characters other than digits (and the decimal point when allowed).
+class DigitFilter : public QObject {
+public:
+    DigitFilter(QObject* parent, bool allowPoint) : QObject(parent), m_allowPoint(allowPoint) {}
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override {
+        if (event->type() == QEvent::KeyPress) {
+            const auto* key = static_cast<QKeyEvent*>(event);
+            const QString text = key->text();
+            const bool printable = !text.isEmpty() && text.at(0).isPrint();
+            if (printable && !(key->modifiers() & (Qt::ControlModifier | Qt::AltModifier))) {
+                for (const QChar c : text) {
+                    if (!(c.isDigit() && c.unicode() < 0x80) && !(m_allowPoint && c == QLatin1Char('.'))) {
+                        return true;
+                    }
+                }
+            }
+        }
+        return QObject::eventFilter(watched, event);
+    }
+
+private:
+    bool m_allowPoint;
+};
 
 } // namespace
 
@@ -379,6 +407,26 @@ QString TMainForm::ReplaceTabs(const QString& text) {
     QString result = text;
     result.replace(QLatin1Char('\t'), QLatin1Char(' '));
     return result;
+}
+
+void TMainForm::AcceptDigitsOnly(QLineEdit* edit, bool allowPoint) {
+    if (edit) {
+        edit->installEventFilter(new DigitFilter(edit, allowPoint));
+    }
+}
+
+bool TMainForm::CheckAmountText(QLineEdit* edit, const QString& prefix) {
+    if (!edit) {
+        return true;
+    }
+    static const QRegularExpression decimal(QStringLiteral("^[+-]?(\\d+\\.?\\d*|\\.\\d+)$"));
+    const QString text = edit->text().trimmed();
+    if (text.isEmpty() || decimal.match(text).hasMatch()) {
+        return true;
+    }
+    ShowWarning(prefix + QStringLiteral(" 不是正确的数据格式！现在已经置零"));
+    edit->setText(QStringLiteral("0"));
+    return false;
 }
 
 QString TMainForm::QuoteSql(const QString& text) {

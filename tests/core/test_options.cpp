@@ -81,6 +81,8 @@ private slots:
     void splitToEdits_data();
     void splitToEdits();
     void showClassCode();
+    void numericEntry_data();
+    void numericEntry();
 };
 
 void TestOptions::fillCodeList_data() {
@@ -294,6 +296,43 @@ void TestOptions::showClassCode() {
     edit.setText("old");
     f.form->ShowClassCode(table, "0'1", &edit);
     QCOMPARE(edit.text(), QString());
+    TAMSEL_VERIFY_UI(ui);
+}
+
+void TestOptions::numericEntry_data() {
+    QTest::addColumn<bool>("allowPoint");
+    QTest::addColumn<QString>("typed");
+    QTest::addColumn<QString>("kept");
+    QTest::addColumn<bool>("warned");
+    QTest::newRow("count") << false << "1a2.3"
+                           << "123" << false;
+    QTest::newRow("funding") << true << "12.5x"
+                             << "12.5" << false;
+    QTest::newRow("two points") << true << "1.2.3"
+                                << "0" << true;
+}
+
+void TestOptions::numericEntry() {
+    QFETCH(bool, allowPoint);
+    QFETCH(QString, typed);
+    QFETCH(QString, kept);
+    QFETCH(bool, warned);
+    MainFormFixture f;
+    QLineEdit edit;
+    f.form->AcceptDigitsOnly(&edit, allowPoint);
+    QTest::keyClicks(&edit, typed);
+    ScriptedUi ui;
+    if (warned) {
+        ui.expectBox("Tamsel", typed + " 不是正确的数据格式！现在已经置零", platform::Icon::Warning);
+    }
+    QCOMPARE(f.form->CheckAmountText(&edit, edit.text()), !warned);
+    TAMSEL_VERIFY_UI(ui);
+    QCOMPARE(edit.text(), kept);
+    // Pasted text passes the key filter; the change check catches it.
+    edit.setText("3万");
+    ui.expectBox("Tamsel", "3万 不是正确的数据格式！现在已经置零");
+    QVERIFY(!f.form->CheckAmountText(&edit, edit.text()));
+    QCOMPARE(edit.text(), QStringLiteral("0"));
     TAMSEL_VERIFY_UI(ui);
 }
 
