@@ -14,11 +14,13 @@
 #include "ui_fpage4a.h"
 
 #include <QCloseEvent>
+#include <QFont>
 #include <QGuiApplication>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QScreen>
 #include <QToolButton>
+#include <algorithm>
 
 namespace tamsel::units {
 
@@ -85,6 +87,9 @@ TFpage4a::TFpage4a(core::TDM& dm, core::TMainForm& mainForm, entry::TFormTree* p
     // No close box: the page is left through 退出, which checks the profile.
     setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint);
     resize(kWidth, kHeight);
+    QFont small = font();
+    small.setPixelSize(12);
+    setFont(small);
     if (!m_picker) {
         m_ownPicker = std::make_unique<entry::TFormTree>(dm);
         m_picker = m_ownPicker.get();
@@ -119,10 +124,12 @@ void TFpage4a::setupCodeEdits() {
         for (QLineEdit* edit : codeEdits(item.field)) {
             ++k;
             edit->setAccessibleName(item.caption + QString::number(k));
-            edit->setMinimumWidth(90);
+            edit->setMinimumWidth(80);
             // Any change of a classification edit marks the page changed, by the edit's item name.
             const QString marker = QStringLiteral("item_") + edit->objectName().mid(4);
-            connect(edit, &QLineEdit::textChanged, this, [this, marker] {
+            connect(edit, &QLineEdit::textChanged, this, [this, edit, marker](const QString& text) {
+                // Picked entries are longer than the edit: show their start, and all of it on hover.
+                edit->setToolTip(text);
                 if (!m_loading) {
                     m_ui->Edit1->setText(marker);
                 }
@@ -176,7 +183,14 @@ void TFpage4a::applyCodeEntryMode() {
         const bool typed = typedCodes(item);
         for (QLineEdit* edit : codeEdits(item.field)) {
             edit->setReadOnly(!typed);
-            edit->setMaxLength(typed ? kTypedCodeLength : 32767);
+            // Changing the limit puts the cursor at the end; a stored code longer than the typing
+            // limit keeps its length.
+            const int limit =
+                typed ? std::max<int>(kTypedCodeLength, static_cast<int>(edit->text().size())) : 32767;
+            if (edit->maxLength() != limit) {
+                edit->setMaxLength(limit);
+                edit->setCursorPosition(0);
+            }
             if (auto* arrow = findChild<QToolButton*>(QStringLiteral("cb_") + edit->objectName().mid(4))) {
                 arrow->setVisible(!typed);
             }
@@ -264,10 +278,12 @@ void TFpage4a::LoadCodeList(const QString& field, const QString& stored) {
         if (part.isEmpty()) {
             edit->clear();
         } else if (typed) {
-            // Without the table the code cannot be named; it is shown as stored.
+            // Without the table the code cannot be named; it is shown as stored, never cut.
+            edit->setMaxLength(std::max<int>(kTypedCodeLength, static_cast<int>(part.size())));
             edit->setText(part);
         } else {
             m_main.ShowClassCode(classTable(*code), part, edit);
+            edit->setCursorPosition(0);
         }
     }
     m_loading = wasLoading;
@@ -350,6 +366,7 @@ void TFpage4a::OpenPicker(QLineEdit* edit) {
         if (edit->objectName().startsWith(code.editPrefix) && codeEdits(code.field).contains(edit)) {
             if (!typedCodes(code)) {
                 m_picker->OpenFor(edit, code.tableFile);
+                edit->setCursorPosition(0);
             }
             return;
         }

@@ -436,7 +436,8 @@ void TestUnitProfile::codeRows() {
 }
 
 void TestUnitProfile::typedDisciplineCodes() {
-    Fixture f({{"ITEM_9", "测试研究院"}, {"ITEM_15", "11014 ;"}, {"ITEM_124_2", "01 ;"}}, false);
+    Fixture f({{"ITEM_9", "测试研究院"}, {"ITEM_15", "11014 ;123456789012 ;"}, {"ITEM_124_2", "01 ;"}},
+              false);
     QVERIFY(!f.dm->HasDisciplineClass);
     QLineEdit* first = f.control("edt_15_1");
     QCOMPARE(first->text(), QString("11014"));
@@ -447,9 +448,11 @@ void TestUnitProfile::typedDisciplineCodes() {
     QVERIFY(!f.control<QToolButton>("cb_124_2_1")->isHidden());
     QCOMPARE(f.control("edt_124_2_1")->text(), QString("01  电子信息"));
 
-    f.control("edt_15_2")->setText("120");
-    QCOMPARE(f.control("Edit1")->text(), QString("item_15_2"));
-    QCOMPARE(f.page->CollectCodeList("item_15"), QString("11014 ;120 ;"));
+    // A stored code longer than the typing limit is shown whole, not cut.
+    QCOMPARE(f.control("edt_15_2")->text(), QString("123456789012"));
+    f.control("edt_15_3")->setText("120");
+    QCOMPARE(f.control("Edit1")->text(), QString("item_15_3"));
+    QCOMPARE(f.page->CollectCodeList("item_15"), QString("11014 ;123456789012 ;120 ;"));
 }
 
 void TestUnitProfile::pickerWiring() {
