@@ -168,7 +168,12 @@ QList<QLineEdit*> TFpage4a::codeEdits(const QString& field) const {
 }
 
 bool TFpage4a::typedCodes(const CodeItem& item) const {
-    return item.tableFile == QLatin1String("xkfl.dbf") && !m_dm.HasDisciplineClass;
+    // A classification that cannot be read is typed too: looking codes up in it would empty the
+    // edits, and the next store would drop the codes.
+    if (item.tableFile == QLatin1String("xkfl.dbf")) {
+        return !m_dm.HasDisciplineClass || !m_dm.isOpen(QStringLiteral("Txkfl2"));
+    }
+    return !m_dm.isOpen(QStringLiteral("Tblgxjs"));
 }
 
 engine::Dataset& TFpage4a::classTable(const CodeItem& item) const {
@@ -284,6 +289,14 @@ void TFpage4a::LoadCodeList(const QString& field, const QString& stored) {
         } else {
             m_main.ShowClassCode(classTable(*code), part, edit);
             edit->setCursorPosition(0);
+        }
+    }
+    if (!typed) {
+        // The look-ups leave the shared table narrowed to one code; other users expect all rows.
+        try {
+            classTable(*code).setFiltered(false);
+        } catch (const EngineError&) {
+            // The table is reopened with its own filter by whoever reads it next.
         }
     }
     m_loading = wasLoading;

@@ -150,6 +150,7 @@ private slots:
     void typedDisciplineCodes();
     void pickerWiring();
     void memoDialogStoresAtOnce();
+    void disciplineLeadersStoreSilently();
 };
 
 void TestUnitProfile::leaveChecks_data() {
@@ -505,6 +506,23 @@ void TestUnitProfile::memoDialogStoresAtOnce() {
     const QString stored = chinese(50) + " 完";
     QCOMPARE(pageMemo->toPlainText(), stored);
     QCOMPARE(readUnit(f.folder.path()).first["unitintrod"], stored);
+}
+
+void TestUnitProfile::disciplineLeadersStoreSilently() {
+    Fixture f;
+    f.fillValid();
+    bool opened = false;
+    f.page->OpenDisciplineLeaders = [&] { opened = true; };
+    ScriptedUi ui; // no box at all
+    f.page->BitBtndtrClick();
+    TAMSEL_VERIFY_UI(ui);
+    QVERIFY(opened);
+    const UnitFile unit = readUnit(f.folder.path());
+    QCOMPARE(unit.count, 1);
+    QCOMPARE(unit.first["item_9"], QString("测试研究院"));
+    QVERIFY(core::TMainForm::isPageDone(f.main->pageButton("04")));
+    QCOMPARE(f.dm->Tblexpert.filter(), QString("unitcode='9990001000'"));
+    QVERIFY(f.dm->Tblexpert.filtered());
 }
 
 TAMSEL_TEST(TestUnitProfile)
