@@ -381,7 +381,10 @@ private slots:
         folder.copyDeliveredData();
         test::TestFolder lockFolder;
         test::ScriptedUi ui;
-        core::Application app({folder.path(), lockFolder.path()});
+        core::Application::Options options;
+        options.dataPath = folder.path();
+        options.lockFolder = lockFolder.path();
+        core::Application app(options);
         ui.expectModal(QStringLiteral("Tformwel"), [&](QWidget* w) {
             auto* form = qobject_cast<core::Tformwel*>(w);
             form->Timer1Timer();
@@ -399,7 +402,7 @@ private slots:
         QCOMPARE(platform::DateFormats::shortDate(), QStringLiteral("yyyy-MM-dd"));
 
         // A second copy in the same session does not get past the guard.
-        core::Application second({folder.path(), lockFolder.path()});
+        core::Application second(options);
         QVERIFY(!second.start());
         QCOMPARE(second.mainForm(), nullptr);
     }
