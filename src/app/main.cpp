@@ -1,9 +1,12 @@
+#include "app/windows.h"
 #include "core/application.h"
 
 #include <QApplication>
 
 int main(int argc, char* argv[]) {
     QApplication app(argc, argv);
-    tamsel::core::Application tamsel;
+    tamsel::core::Application::Options options;
+    options.createOtherWindows = tamsel::app::createOtherWindows;
+    tamsel::core::Application tamsel(options);
     return tamsel.run();
 }

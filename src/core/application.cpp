@@ -22,7 +22,10 @@ Application::Application() : Application(Options{}) {}
 Application::Application(Options options) : m_options(std::move(options)) {}
 
 Application::~Application() {
-    // Windows borrow the data module's objects: they go first.
+    // Windows borrow the data module's objects: they go first, the latest created first.
+    while (!m_otherWindows.empty()) {
+        m_otherWindows.pop_back();
+    }
     m_formFormat.reset();
     m_formNew.reset();
     m_helpForm.reset();
@@ -64,6 +67,9 @@ void Application::createWindows() {
     m_mainForm->setWelcomeWindow(m_welcome.get());
     m_mainForm->setFormNew(m_formNew.get());
     m_formFormat->setDataModule(m_dm.get());
+    if (m_options.createOtherWindows) {
+        m_options.createOtherWindows(*this);
+    }
 }
 
 int Application::run() {

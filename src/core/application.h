@@ -1,7 +1,10 @@
 #pragma once
 
 #include <QString>
+#include <QWidget>
+#include <functional>
 #include <memory>
+#include <vector>
 
 namespace tamsel::platform {
 class SingleInstance;
@@ -26,6 +29,9 @@ public:
     struct Options {
         QString dataPath;   // empty: the folder beside the executable
         QString lockFolder; // empty: the user's runtime folder
+        // Creates the windows of the libraries above core (entry, units, exchange, print) and
+        // sets the main window's hooks; called once the data module is set up.
+        std::function<void(Application&)> createOtherWindows;
     };
     Application();
     explicit Application(Options options);
@@ -47,6 +53,13 @@ public:
     TFormNew* formNew() const { return m_formNew.get(); }
     Tformformat* formFormat() const { return m_formFormat.get(); }
 
+    // Takes a window created by createOtherWindows; such windows go before the data module.
+    template <class W> W* adopt(std::unique_ptr<W> window) {
+        W* raw = window.get();
+        m_otherWindows.push_back(std::move(window));
+        return raw;
+    }
+
 private:
     void createWindows();
 
@@ -58,6 +71,7 @@ private:
     std::unique_ptr<THelpForm> m_helpForm;
     std::unique_ptr<TFormNew> m_formNew;
     std::unique_ptr<Tformformat> m_formFormat;
+    std::vector<std::unique_ptr<QWidget>> m_otherWindows;
 };
 
 } // namespace tamsel::core

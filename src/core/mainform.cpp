@@ -217,8 +217,9 @@ void TMainForm::FormShow() {
     if (!m_dm) {
         return;
     }
-    if (!unitProfileExists()) {
-        // The unit profile window is demanded here once it exists.
+    // A first start demands the unit profile before anything else.
+    if (!unitProfileExists() && Hooks.unitProfile) {
+        Hooks.unitProfile();
     }
 
     m_ui->Edit2->hide();
@@ -234,7 +235,9 @@ void TMainForm::FormShow() {
     }
     m_ui->ComboBox4->setCurrentIndex(m_ui->ComboBox4->findText(QStringLiteral("包含")));
 
-    {
+    // A list that failed at start has been reported there; it is not tried again.
+    const bool listOpened = m_dm->isOpen(QStringLiteral("Qrypelk"));
+    if (listOpened) {
         BusyCursor busy;
         try {
             m_dm->OpenQueryText(m_dm->tempquery,
@@ -250,18 +253,9 @@ void TMainForm::FormShow() {
     m_ui->ComboBox1->setCurrentIndex(0);
     m_ui->cbYear->setCurrentIndex(0);
 
-    const bool unit = unitProfileExists();
-    for (QPushButton* button : pageButtons()) {
-        button->setEnabled(unit);
-    }
-    for (QWidget* control : {static_cast<QWidget*>(m_ui->Button1), static_cast<QWidget*>(m_ui->Button5),
-                             static_cast<QWidget*>(m_ui->BitBtn2), static_cast<QWidget*>(m_ui->BitBtn3),
-                             static_cast<QWidget*>(m_ui->BitBtn4), static_cast<QWidget*>(m_ui->ComboBox1),
-                             static_cast<QWidget*>(m_ui->cbYear), static_cast<QWidget*>(m_ui->DBGrid1)}) {
-        control->setEnabled(unit);
-    }
+    const bool unit = EnableCommands();
 
-    if (LoadAchievementList()) {
+    if (listOpened && LoadAchievementList()) {
         RenumberList();
         // Without a unit profile everything stays locked until the profile is stored.
         if (unit) {
@@ -269,6 +263,34 @@ void TMainForm::FormShow() {
             ApplyCompleteness();
         }
     }
+}
+
+bool TMainForm::EnableCommands() {
+    const bool listOpened = m_dm && m_dm->isOpen(QStringLiteral("Qrypelk"));
+    const bool enabled = listOpened && unitProfileExists();
+    for (QPushButton* button : pageButtons()) {
+        button->setEnabled(enabled);
+    }
+    for (QWidget* control : {static_cast<QWidget*>(m_ui->Button1), static_cast<QWidget*>(m_ui->Button5),
+                             static_cast<QWidget*>(m_ui->BitBtn2), static_cast<QWidget*>(m_ui->BitBtn3),
+                             static_cast<QWidget*>(m_ui->BitBtn4), static_cast<QWidget*>(m_ui->ComboBox1),
+                             static_cast<QWidget*>(m_ui->cbYear), static_cast<QWidget*>(m_ui->DBGrid1)}) {
+        control->setEnabled(enabled);
+    }
+    if (enabled) {
+        m_ui->Button4->setEnabled(true);
+        m_ui->BitBtn1->setEnabled(true);
+    }
+    // Without the achievement table nothing that reads or writes it can work.
+    if (!listOpened) {
+        for (QWidget* control :
+             {static_cast<QWidget*>(m_ui->Button4), static_cast<QWidget*>(m_ui->BitBtn1),
+              static_cast<QWidget*>(m_ui->SpeedButton16), static_cast<QWidget*>(m_ui->SpeedButton24),
+              static_cast<QWidget*>(m_ui->SpeedButton26)}) {
+            control->setEnabled(false);
+        }
+    }
+    return enabled;
 }
 
 void TMainForm::FormResize() {
@@ -609,7 +631,8 @@ bool TMainForm::FormCloseQuery() {
 // --- Page and action buttons ---------------------------------------------------------------------------
 
 bool TMainForm::preparePage() {
-    if (!m_dm) {
+    // A list that could not be opened offers nothing, not even a new achievement.
+    if (!m_dm || !m_dm->Qrypelk.isActive()) {
         return false;
     }
     if (isListEmpty()) {
@@ -621,7 +644,7 @@ bool TMainForm::preparePage() {
     return true;
 }
 
-void TMainForm::openListPage(engine::Query& query, const QString& table) {
+void TMainForm::openListPage(engine::Query& query, const QString& table, const std::function<void()>& page) {
     if (!preparePage()) {
         return;
     }
@@ -631,12 +654,17 @@ void TMainForm::openListPage(engine::Query& query, const QString& table) {
         showEngineError(e.message());
         return;
     }
-    // The list page window joins here.
+    if (page) {
+        page();
+    }
 }
 
 void TMainForm::btn_page01Click() {
     if (!preparePage()) {
         return;
+    }
+    if (Hooks.page01) {
+        Hooks.page01();
     }
 }
 
@@ -644,11 +672,17 @@ void TMainForm::btn_page02Click() {
     if (!preparePage()) {
         return;
     }
+    if (Hooks.page02) {
+        Hooks.page02();
+    }
 }
 
 void TMainForm::btn_page03Click() {
     if (!preparePage()) {
         return;
+    }
+    if (Hooks.page03) {
+        Hooks.page03();
     }
 }
 
@@ -656,29 +690,35 @@ void TMainForm::btn_page04Click() {
     if (!preparePage()) {
         return;
     }
+    if (Hooks.page04) {
+        Hooks.page04();
+    }
 }
 
 void TMainForm::btn_page05Click() {
     if (m_dm) {
-        openListPage(m_dm->QryCgwcdw, QStringLiteral("cgwcdw"));
+        openListPage(m_dm->QryCgwcdw, QStringLiteral("cgwcdw"), Hooks.page05);
     }
 }
 
 void TMainForm::btn_page07Click() {
     if (m_dm) {
-        openListPage(m_dm->QryJdwyhmd, QStringLiteral("jdwyhmd"));
+        openListPage(m_dm->QryJdwyhmd, QStringLiteral("jdwyhmd"), Hooks.page07);
     }
 }
 
 void TMainForm::btn_page08Click() {
     if (m_dm) {
-        openListPage(m_dm->QryCgwcr, QStringLiteral("cgwcr"));
+        openListPage(m_dm->QryCgwcr, QStringLiteral("cgwcr"), Hooks.page08);
     }
 }
 
 void TMainForm::btn_page09Click() {
     if (!preparePage()) {
         return;
+    }
+    if (Hooks.page09) {
+        Hooks.page09();
     }
 }
 
@@ -690,7 +730,20 @@ void TMainForm::BitBtn2Click() {}
 
 void TMainForm::BitBtn3Click() {}
 
-void TMainForm::Button2Click() {}
+void TMainForm::Button2Click() {
+    if (!Hooks.unitProfile) {
+        return;
+    }
+    Hooks.unitProfile();
+    if (!m_dm) {
+        return;
+    }
+    // Storing the first profile unlocks the commands; the current achievement's lock still holds.
+    if (EnableCommands() && !isListEmpty()) {
+        MarkIncompletePages();
+        ApplyCompleteness();
+    }
+}
 
 void TMainForm::BitBtn7Click() {
     close();

@@ -6,6 +6,8 @@
 #include <QWidget>
 #include <memory>
 
+#include "core/windowhooks.h"
+
 class QAbstractButton;
 class QComboBox;
 class QLineEdit;
@@ -42,6 +44,8 @@ public:
     // The welcome window that FormShow shows first (none in tests).
     void setWelcomeWindow(QWidget* welcome);
     Ui::TMainForm* ui() const { return m_ui.get(); }
+    // The windows above core, set by the program's start-up.
+    WindowHooks Hooks;
     PelkGridModel* gridModel() const { return m_gridModel; }
 
     // --- Achievement list ------------------------------------------------------------------------
@@ -60,6 +64,11 @@ public:
     bool isListEmpty() const;
     // A field of the current achievement, trimmed; empty when the list is empty.
     QString currentValue(const QString& field) const;
+    // Enables the page buttons, the lists, the grid and the commands when a unit profile exists
+    // (and the achievement table opened at start), else disables them; 删除 and 导入 stay as
+    // they were unless the achievement table is unusable. True when enabled. Run at start and
+    // again after the unit profile window closes.
+    bool EnableCommands();
 
     // --- Completeness -----------------------------------------------------------------------------
     void MarkIncompletePages();
@@ -170,7 +179,7 @@ private:
     void setListControlsEnabled(bool enabled);
     // Opens a page: an empty list first offers a new achievement; false when still empty.
     bool preparePage();
-    void openListPage(engine::Query& query, const QString& table);
+    void openListPage(engine::Query& query, const QString& table, const std::function<void()>& page);
     void fillCodeList(engine::Dataset& table, const QString& itemCode, bool withoutBlank, QComboBox* combo,
                       bool keepOldEdition);
     void showEngineError(const QString& message);
