@@ -19,6 +19,8 @@ struct WindowHooks {
     // "单位情况": load the unit profile from unit.dbf and show it modally.
     std::function<void()> unitProfile;
     std::function<void()> importDialog, exportDialog, printDialog, codeManage;
+    // A page's "帮助": shows the help window of that class name ("THelpCggk", "THelpForm_rj", ...).
+    std::function<void(const QString& helpWindow)> showHelp;
     // The classification picker for one target edit over one code table file; the dialog result.
     std::function<int(QLineEdit* target, const QString& tableFile)> pickClass;
 };
