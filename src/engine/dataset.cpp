@@ -33,11 +33,10 @@ struct WriteLog {
         quint64 after;
         quint32 record;
     };
+    std::weak_ptr<DbfFile> owner; // tells a live file from a dead one at the same address
     std::deque<Entry> entries;
 };
 
-// Keyed by file identity; a file that goes away and comes back under the same address starts
-// from a different changeCount() chain, which writesSince() detects as a gap.
 std::unordered_map<const DbfFile*, WriteLog>& writeLogs() {
     static std::unordered_map<const DbfFile*, WriteLog> logs;
     return logs;
@@ -47,18 +46,25 @@ constexpr size_t kWriteLogLength = 8192;
 
 } // namespace
 
-void noteWrite(const DbfFile& file, quint64 before, quint32 record) {
-    WriteLog& log = writeLogs()[&file];
+void noteWrite(const std::shared_ptr<DbfFile>& file, quint64 before, quint32 record) {
+    auto& logs = writeLogs();
+    if (logs.size() > 64) // forget files that are closed
+        std::erase_if(logs, [](const auto& item) { return item.second.owner.expired(); });
+    WriteLog& log = logs[file.get()];
+    if (log.owner.lock() != file) {
+        log.owner = file;
+        log.entries.clear();
+    }
     if (!log.entries.empty() && log.entries.back().after != before)
         log.entries.clear(); // a gap: older entries can never form a chain again
-    log.entries.push_back({before, file.changeCount(), record});
+    log.entries.push_back({before, file->changeCount(), record});
     if (log.entries.size() > kWriteLogLength)
         log.entries.pop_front();
 }
 
-bool writesSince(const DbfFile& file, quint64 from, quint64 to, QList<quint32>* records) {
-    const auto it = writeLogs().find(&file);
-    if (it == writeLogs().end() || it->second.entries.empty())
+bool writesSince(const std::shared_ptr<DbfFile>& file, quint64 from, quint64 to, QList<quint32>* records) {
+    const auto it = writeLogs().find(file.get());
+    if (it == writeLogs().end() || it->second.entries.empty() || it->second.owner.lock() != file)
         return false;
     const auto& entries = it->second.entries;
     if (entries.back().after != to || entries.front().before > from)
@@ -192,7 +198,7 @@ void Dataset::Impl::sync() {
     const qint64 key = currentKey();
     const int index = cur;
     QList<quint32> written;
-    if (writesSince(*file, seenChange, file->changeCount(), &written))
+    if (writesSince(file, seenChange, file->changeCount(), &written))
         takeInWrites(written);
     else
         computeRows();
@@ -756,7 +762,7 @@ void Dataset::post() {
         const bool wasInSync = d->inSync();
         const quint64 before = file.changeCount();
         file.writeRecord(record, data);
-        noteWrite(file, before, record);
+        noteWrite(d->file, before, record);
         if (wasInSync)
             d->markSeen();
         // A record edited out of the filter leaves the view; the cursor goes to the next row.
@@ -772,7 +778,7 @@ void Dataset::post() {
         const bool wasInSync = d->inSync();
         const quint64 before = file.changeCount();
         const quint32 record = file.appendRecord(data);
-        noteWrite(file, before, record);
+        noteWrite(d->file, before, record);
         if (wasInSync)
             d->markSeen();
         if (d->kind == Impl::Kind::Live)
@@ -830,7 +836,7 @@ void Dataset::deleteRecord() {
         const bool wasInSync = d->inSync();
         const quint64 before = d->file->changeCount();
         d->file->setDeleted(quint32(key), true);
-        noteWrite(*d->file, before, quint32(key));
+        noteWrite(d->file, before, quint32(key));
         if (wasInSync)
             d->markSeen();
     }

@@ -103,10 +103,10 @@ QVariant pendingValue(const Field& field, const QVariant& value);
 // Every write the engine makes through a dataset or statement is noted here, so other datasets
 // on the same file can take in just those records instead of rescanning the file.
 // before is the file's changeCount() just before the write.
-void noteWrite(const DbfFile& file, quint64 before, quint32 record);
+void noteWrite(const std::shared_ptr<DbfFile>& file, quint64 before, quint32 record);
 // The records written between changeCount() values from and to, when every write in between
 // was noted; false when something else changed the file (refresh, pack, a direct write).
-bool writesSince(const DbfFile& file, quint64 from, quint64 to, QList<quint32>* records);
+bool writesSince(const std::shared_ptr<DbfFile>& file, quint64 from, quint64 to, QList<quint32>* records);
 
 // Opens the file of a table named in SQL or set on a Table; bare names get ".dbf".
 std::shared_ptr<DbfFile> openTableFile(const QString& folder, const QString& name, bool quoted,

@@ -171,7 +171,7 @@ int executeStatement(const QString& folder, const sql::Statement& st, const Para
         checkValues(*file, values);
         const QByteArray data = file->buildRecord(file->blankRecord(), values);
         const quint64 before = file->changeCount();
-        noteWrite(*file, before, file->appendRecord(data));
+        noteWrite(file, before, file->appendRecord(data));
         return 1;
     }
     case sql::Statement::Update: {
@@ -186,7 +186,7 @@ int executeStatement(const QString& folder, const sql::Statement& st, const Para
         for (qsizetype i = 0; i < recs.size(); ++i) {
             const quint64 before = file->changeCount();
             file->writeRecord(quint32(recs[i]), built[i]);
-            noteWrite(*file, before, quint32(recs[i]));
+            noteWrite(file, before, quint32(recs[i]));
         }
         return int(recs.size());
     }
@@ -196,7 +196,7 @@ int executeStatement(const QString& folder, const sql::Statement& st, const Para
         for (const qint64 r : recs) {
             const quint64 before = file->changeCount();
             file->setDeleted(quint32(r), true);
-            noteWrite(*file, before, quint32(r));
+            noteWrite(file, before, quint32(r));
         }
         return int(recs.size());
     }
@@ -385,15 +385,22 @@ void QueryImpl::writeChange(qint64 key, const Overlay& ov) {
     }
     if (ov.inserted) {
         checkValues(*file, ov.values);
-        file->appendRecord(file->buildRecord(blank, ov.values));
+        const QByteArray data = file->buildRecord(blank, ov.values);
+        const quint64 before = file->changeCount();
+        noteWrite(file, before, file->appendRecord(data));
     } else if (ov.deleted) {
-        if (!file->isDeleted(quint32(key)))
+        if (!file->isDeleted(quint32(key))) {
+            const quint64 before = file->changeCount();
             file->setDeleted(quint32(key), true);
+            noteWrite(file, before, quint32(key));
+        }
     } else {
         checkValues(*file, ov.values);
-        file->writeRecord(
-            quint32(key),
-            file->buildRecord(QByteArray(file->recordData(quint32(key)), file->recordLength()), ov.values));
+        const QByteArray data =
+            file->buildRecord(QByteArray(file->recordData(quint32(key)), file->recordLength()), ov.values);
+        const quint64 before = file->changeCount();
+        file->writeRecord(quint32(key), data);
+        noteWrite(file, before, quint32(key));
     }
 }
 
