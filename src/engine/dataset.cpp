@@ -693,10 +693,8 @@ void Dataset::edit() {
     if (d->state == State::Edit || d->state == State::Insert)
         return;
     d->sync();
-    if (d->rows.isEmpty()) { // nothing to edit: the new row is made instead, as callers expect
-        append();
-        return;
-    }
+    if (d->currentKey() < 0) // never turned into an append: a loop run past its end must not add rows
+        throw EngineError(QStringLiteral("表 %1 没有当前记录，不能修改").arg(d->file->tableName()));
     d->editKey = d->currentKey();
     d->pending.clear();
     d->setState(State::Edit);

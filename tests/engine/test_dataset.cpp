@@ -223,6 +223,13 @@ private slots:
         QCOMPARE(t.asDate(u"item_121"), QDate(2008, 1, 2));
         QCOMPARE(t.asInteger(u"item_45"), 5);
         QCOMPARE(t.asString(u"item_13"), QStringLiteral("水稻研究 memo"));
+        t.setFilter(QStringLiteral("item_4='1999*'"));
+        t.setFiltered(true);
+        QVERIFY(t.isEmpty());
+        QVERIFY_THROWS_EXCEPTION(EngineError, t.edit()); // not an append: nothing is added
+        QCOMPARE(t.state(), Dataset::State::Browse);
+        t.setFiltered(false);
+        QCOMPARE(t.recordCount(), 3);
     }
 
     void controlsAndSignals() {
