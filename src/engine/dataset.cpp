@@ -14,6 +14,14 @@ namespace tamsel::engine {
 // ---------------------------------------------------------------------------------------------
 // Helpers
 
+const char* storedRecord(const DbfFile& file, quint32 record) {
+    const char* rec = file.recordData(record);
+    if (rec == nullptr)
+        throw EngineError(
+            QStringLiteral("表 %1 的第 %2 条记录读不出来").arg(file.tableName()).arg(record + 1));
+    return rec;
+}
+
 std::shared_ptr<DbfFile> openTableFile(const QString& folder, const QString& name, bool quoted,
                                        OpenMode mode) {
     QString fileName = name;
@@ -229,7 +237,8 @@ void Dataset::Impl::takeInWrites(const QList<quint32>& records) {
 bool Dataset::Impl::passesFilter(qint64 key) const {
     if (!filterCond || key >= kPendingBase)
         return true;
-    return filterCond->matches(file->recordData(quint32(key)));
+    const char* rec = file->recordData(quint32(key));
+    return rec != nullptr && filterCond->matches(rec);
 }
 
 void Dataset::Impl::computeRows() {
@@ -244,7 +253,7 @@ void Dataset::Impl::computeRows() {
         rows.reserve(count);
         for (quint32 r = 0; r < count; ++r) {
             const char* rec = file->recordData(r);
-            if (rec[0] == '*')
+            if (rec == nullptr || rec[0] == '*')
                 continue;
             if (filterCond && !filterCond->matches(rec))
                 continue;
@@ -341,7 +350,8 @@ void Dataset::Impl::repositionTo(qint64 key, int fallbackIndex) {
 const char* Dataset::Impl::recordFor(qint64 key) const {
     if (key < 0 || key >= kPendingBase)
         return blank.constData();
-    return file->recordData(quint32(key));
+    const char* rec = file->recordData(quint32(key));
+    return rec != nullptr ? rec : blank.constData();
 }
 
 int Dataset::Impl::fieldIndexOrThrow(QStringView name) const {
@@ -756,7 +766,7 @@ void Dataset::post() {
     } else if (d->state == State::Edit) {
         const quint32 record = quint32(d->editKey);
         const QByteArray data =
-            file.buildRecord(QByteArray(file.recordData(record), file.recordLength()), d->pending);
+            file.buildRecord(QByteArray(storedRecord(file, record), file.recordLength()), d->pending);
         const bool wasInSync = d->inSync();
         const quint64 before = file.changeCount();
         file.writeRecord(record, data);
@@ -922,7 +932,10 @@ bool Dataset::locate(QStringView fieldName, const QString& value, LocateOptions 
         const qint64 key = d->rows[i];
         bool hit = false;
         if (raw && key < kPendingBase) {
-            const auto stored = expr::trimmedRaw(d->file->recordData(quint32(key)) + f.offset, f.length);
+            const char* rec = d->file->recordData(quint32(key));
+            if (rec == nullptr)
+                continue;
+            const auto stored = expr::trimmedRaw(rec + f.offset, f.length);
             hit = options.partialKey ? stored.substr(0, size_t(wanted.size())) ==
                                            std::string_view(wanted.constData(), size_t(wanted.size()))
                                      : stored == std::string_view(wanted.constData(), size_t(wanted.size()));

@@ -108,6 +108,9 @@ void noteWrite(const std::shared_ptr<DbfFile>& file, quint64 before, quint32 rec
 // was noted; false when something else changed the file (refresh, pack, a direct write).
 bool writesSince(const std::shared_ptr<DbfFile>& file, quint64 from, quint64 to, QList<quint32>* records);
 
+// The stored bytes of a record; throws when the file no longer holds it.
+const char* storedRecord(const DbfFile& file, quint32 record);
+
 // Opens the file of a table named in SQL or set on a Table; bare names get ".dbf".
 std::shared_ptr<DbfFile> openTableFile(const QString& folder, const QString& name, bool quoted,
                                        OpenMode mode);

@@ -42,7 +42,7 @@ QList<qint64> matchingRecords(const DbfFile& file, const expr::Condition* cond) 
     const quint32 count = file.recordCount();
     for (quint32 r = 0; r < count; ++r) {
         const char* rec = file.recordData(r);
-        if (rec[0] == '*')
+        if (rec == nullptr || rec[0] == '*')
             continue;
         if (cond && !cond->matches(rec))
             continue;
@@ -156,9 +156,21 @@ void checkValues(DbfFile& file, const QHash<int, QVariant>& values) {
         file.buildRecord(file.blankRecord(), plain);
 }
 
+// A modify or delete of a held-back change names the record it came from (ownFile, ownRecord):
+// the statement then writes exactly that record and its where clause is not consulted, since a
+// where clause over values cannot tell apart two rows that read the same.
 int executeStatement(const QString& folder, const sql::Statement& st, const Params& params,
-                     const expr::Source& source) {
+                     const expr::Source& source, const DbfFile* ownFile = nullptr, qint64 ownRecord = -1) {
     auto file = openStatementTable(folder, st.table, source);
+    const bool own = ownFile && ownFile == file.get() && ownRecord >= 0 && ownRecord < kPendingBase;
+    auto targets = [&](const expr::Condition* cond) {
+        if (!own)
+            return matchingRecords(*file, cond);
+        QList<qint64> recs;
+        if (quint64(ownRecord) < file->recordCount() && !file->isDeleted(quint32(ownRecord)))
+            recs.append(ownRecord);
+        return recs;
+    };
     QHash<int, QVariant> values;
     for (const sql::Assignment& a : st.assignments) {
         const int index = fieldOrThrow(*file, a.field, a.fieldPos, source);
@@ -177,12 +189,12 @@ int executeStatement(const QString& folder, const sql::Statement& st, const Para
     case sql::Statement::Update: {
         const auto cond = compileWhere(st, *file, params, source);
         checkValues(*file, values);
-        const QList<qint64> recs = matchingRecords(*file, cond.get());
+        const QList<qint64> recs = targets(cond.get());
         QList<QByteArray> built;
         built.reserve(recs.size());
         for (const qint64 r : recs)
             built.append(
-                file->buildRecord(QByteArray(file->recordData(quint32(r)), file->recordLength()), values));
+                file->buildRecord(QByteArray(storedRecord(*file, quint32(r)), file->recordLength()), values));
         for (qsizetype i = 0; i < recs.size(); ++i) {
             const quint64 before = file->changeCount();
             file->writeRecord(quint32(recs[i]), built[i]);
@@ -192,7 +204,7 @@ int executeStatement(const QString& folder, const sql::Statement& st, const Para
     }
     case sql::Statement::Delete: {
         const auto cond = compileWhere(st, *file, params, source);
-        const QList<qint64> recs = matchingRecords(*file, cond.get());
+        const QList<qint64> recs = targets(cond.get());
         for (const qint64 r : recs) {
             const quint64 before = file->changeCount();
             file->setDeleted(quint32(r), true);
@@ -380,7 +392,13 @@ Params QueryImpl::changeParams(qint64 key, const Overlay& ov) const {
 void QueryImpl::writeChange(qint64 key, const Overlay& ov) {
     const QString& templ = ov.inserted ? insertSql : (ov.deleted ? deleteSql : modifySql);
     if (!templ.trimmed().isEmpty()) {
-        executeSql(folder, templ, changeParams(key, ov));
+        // A row read from the table is written to its own record, whatever the template's
+        // where clause says; new rows go through the insert template as written.
+        const sql::Statement st = sql::parse(templ);
+        if (!ov.inserted && st.kind != sql::Statement::Select)
+            executeStatement(folder, st, changeParams(key, ov), sql::sqlSource(templ), file.get(), key);
+        else
+            executeSql(folder, templ, changeParams(key, ov));
         return;
     }
     if (ov.inserted) {
@@ -397,7 +415,7 @@ void QueryImpl::writeChange(qint64 key, const Overlay& ov) {
     } else {
         checkValues(*file, ov.values);
         const QByteArray data =
-            file->buildRecord(QByteArray(file->recordData(quint32(key)), file->recordLength()), ov.values);
+            file->buildRecord(QByteArray(storedRecord(*file, quint32(key)), file->recordLength()), ov.values);
         const quint64 before = file->changeCount();
         file->writeRecord(quint32(key), data);
         noteWrite(file, before, quint32(key));
