@@ -99,6 +99,15 @@ private slots:
         QTest::newRow("parameter is a value, not text") << "select item_4 from pelk where item_3 = :p"
                                                         << "x' or '1'='1"
                                                         << "";
+        QTest::newRow("field against field") << "select item_4 from pelk where item_4 > item_dqdm"
+                                             << ""
+                                             << "2008000001,2008000002,2009000001,2007000003";
+        QTest::newRow("empty number") << "select item_4 from pelk where item_45 is null or item_45 = 5"
+                                      << ""
+                                      << "2008000001,2009000001";
+        QTest::newRow("empty number, text compare") << "select item_4 from pelk where item_45 = ''"
+                                                    << ""
+                                                    << "2009000001";
         QTest::newRow("numeric field, text parameter") << "select item_4 from pelk where item_45 = :p"
                                                        << "12.50"
                                                        << "2008000002";
