@@ -3,6 +3,7 @@
 #include "support/testmain.h"
 
 #include <QComboBox>
+#include <QFile>
 #include <QPushButton>
 #include <QTableView>
 #include <QTest>
@@ -22,6 +23,7 @@ private slots:
     void typedYearWithQuote();
     void unitProfileEnablesCommands_data();
     void unitProfileEnablesCommands();
+    void missingAchievementTable();
     void gridReadsWithoutMovingTheList();
     void printPreparation_data();
     void printPreparation();
@@ -167,6 +169,33 @@ void TestMainForm::unitProfileEnablesCommands() {
     for (const char* name : {"Button4", "BitBtn1", "Button2", "BitBtn7"}) {
         QVERIFY2(f.control(name)->isEnabled(), name);
     }
+}
+
+void TestMainForm::missingAchievementTable() {
+    test::TestFolder folder;
+    folder.copyDeliveredData();
+    QVERIFY(QFile::remove(folder.file("pelk.dbf")));
+    ScriptedUi ui;
+    // Start-up reports the missing table once; the main window does not repeat it.
+    ui.expectBox("Tamsel－【简易版V6.0】", "pelk", platform::Icon::Error, platform::Ok,
+                 ScriptedUi::Match::Contains);
+    core::TDM dm(folder.path());
+    dm.DataModuleCreate(nullptr);
+    core::TMainForm form(&dm);
+    form.FormShow();
+    TAMSEL_VERIFY_UI(ui);
+    for (const char* name : {"btn_page01", "Button1", "Button5", "Button4", "BitBtn1", "BitBtn2", "BitBtn4",
+                             "ComboBox1", "cbYear", "DBGrid1", "SpeedButton16", "SpeedButton24"}) {
+        QVERIFY2(!form.findChild<QWidget*>(name)->isEnabled(), name);
+    }
+    for (const char* name : {"BitBtn7", "Button2"}) {
+        QVERIFY2(form.findChild<QWidget*>(name)->isEnabled(), name);
+    }
+    QCOMPARE(form.findChild<QComboBox*>("cbYear")->currentText(), QDate::currentDate().toString("yyyy"));
+    // The buttons that stay usable do not fail either.
+    form.BitBtn4Click();
+    form.btn_page08Click();
+    TAMSEL_VERIFY_UI(ui);
 }
 
 void TestMainForm::gridReadsWithoutMovingTheList() {
