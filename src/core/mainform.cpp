@@ -150,6 +150,9 @@ void TMainForm::setupControls() {
                             static_cast<QWidget*>(m_ui->BitBtn7)}) {
         button->setMinimumWidth(92);
     }
+    // A typed year is a filter, not a new entry, and is taken as typed (no inline completion).
+    m_ui->cbYear->setInsertPolicy(QComboBox::NoInsert);
+    m_ui->cbYear->setCompleter(nullptr);
     m_ui->MMSysV->setFixedHeight(68);
     m_ui->Edit2->hide();
     m_ui->ComboBox5->hide();

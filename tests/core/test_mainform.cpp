@@ -4,6 +4,7 @@
 
 #include <QComboBox>
 #include <QFile>
+#include <QLineEdit>
 #include <QPushButton>
 #include <QTableView>
 #include <QTest>
@@ -142,10 +143,14 @@ void TestMainForm::typedYearWithQuote() {
     TAMSEL_VERIFY_UI(ui);
     QVERIFY(f.dm->Qrypelk.isActive());
     QCOMPARE(f.dm->Qrypelk.recordCount(), 0);
-    // A typed prefix lists the numbers that begin with it.
-    year->setEditText("20");
-    f.form->ComboBox1Change();
+    // Typing reloads the list at each key; a prefix lists the numbers that begin with it, taken
+    // as typed and not added to the list.
+    year->lineEdit()->clear();
+    QTest::keyClicks(year->lineEdit(), "20");
+    QCOMPARE(year->currentText(), QStringLiteral("20"));
     QCOMPARE(f.dm->Qrypelk.recordCount(), 1);
+    QTest::keyClick(year->lineEdit(), Qt::Key_Return);
+    QCOMPARE(year->count(), 1);
     TAMSEL_VERIFY_UI(ui);
 }
 
