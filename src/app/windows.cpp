@@ -3,7 +3,10 @@
 #include "core/application.h"
 #include "core/datamodule.h"
 #include "core/mainform.h"
+#include "entry/finto6.h"
 #include "entry/formtree.h"
+#include "entry/fpage2.h"
+#include "entry/fpage6.h"
 #include "help/helpwindows.h"
 #include "units/fpage4a.h"
 
@@ -25,12 +28,19 @@ void createOtherWindows(core::Application& application) {
     helpWindows->add(QStringLiteral("THelpForm"), application.helpForm());
     hooks.showHelp = [helpWindows](const QString& name) { helpWindows->show(name); };
 
+    auto* patentList = application.adopt(std::make_unique<entry::TFpage6>(dm, main));
+
     auto* picker = application.adopt(std::make_unique<entry::TFormTree>(dm));
     hooks.pickClass = [picker](QLineEdit* target, const QString& tableFile) {
         return picker->OpenFor(target, tableFile);
     };
 
+    patentList->setDialog(application.adopt(std::make_unique<entry::TFinto6>(dm, main)));
+
     addHelp(QStringLiteral("THelpForm_rj"));
+
+    auto* ipPage = application.adopt(std::make_unique<entry::TFpage2>(dm, main, patentList));
+    hooks.page02 = [ipPage] { ipPage->Execute(); };
 
     auto* unitProfile = application.adopt(std::make_unique<units::TFpage4a>(dm, main, picker));
     hooks.unitProfile = [unitProfile] { unitProfile->Execute(); };
