@@ -6,7 +6,9 @@
 #include "entry/finto6.h"
 #include "entry/formtree.h"
 #include "entry/fpage2.h"
+#include "entry/fpage3.h"
 #include "entry/fpage6.h"
+#include "entry/fpage9.h"
 #include "help/helpwindows.h"
 #include "units/fpage4a.h"
 
@@ -44,6 +46,11 @@ void createOtherWindows(core::Application& application) {
 
     auto* unitProfile = application.adopt(std::make_unique<units::TFpage4a>(dm, main, picker));
     hooks.unitProfile = [unitProfile] { unitProfile->Execute(); };
+
+    auto* projectPage = application.adopt(std::make_unique<entry::TFpage3>(dm, main));
+    hooks.page03 = [projectPage] { projectPage->Execute(); };
+    auto* certificatePage = application.adopt(std::make_unique<entry::TFpage9>(dm, main));
+    hooks.page09 = [certificatePage] { certificatePage->Execute(); };
 
     for (const QString& name : help::helpWindowNames().mid(2)) {
         addHelp(name);
