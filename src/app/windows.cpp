@@ -10,6 +10,8 @@
 #include "entry/fpage6.h"
 #include "entry/fpage9.h"
 #include "help/helpwindows.h"
+#include "units/dwform.h"
+#include "units/fpage4.h"
 #include "units/fpage4a.h"
 
 #include <memory>
@@ -37,12 +39,17 @@ void createOtherWindows(core::Application& application) {
         return picker->OpenFor(target, tableFile);
     };
 
+    auto* unitSituation = application.adopt(std::make_unique<units::Tdw_Form>(dm, main));
+
     patentList->setDialog(application.adopt(std::make_unique<entry::TFinto6>(dm, main)));
 
     addHelp(QStringLiteral("THelpForm_rj"));
 
     auto* ipPage = application.adopt(std::make_unique<entry::TFpage2>(dm, main, patentList));
     hooks.page02 = [ipPage] { ipPage->Execute(); };
+
+    auto* firstUnitPage = application.adopt(std::make_unique<units::TFpage4>(dm, main, unitSituation));
+    hooks.page04 = [firstUnitPage] { firstUnitPage->Execute(); };
 
     auto* unitProfile = application.adopt(std::make_unique<units::TFpage4a>(dm, main, picker));
     hooks.unitProfile = [unitProfile] { unitProfile->Execute(); };
