@@ -3,9 +3,16 @@
 #include "core/application.h"
 #include "core/datamodule.h"
 #include "core/mainform.h"
+#include "entry/finto6.h"
 #include "entry/formtree.h"
 #include "entry/fpage1.h"
+#include "entry/fpage2.h"
+#include "entry/fpage3.h"
+#include "entry/fpage6.h"
+#include "entry/fpage9.h"
 #include "help/helpwindows.h"
+#include "units/dwform.h"
+#include "units/fpage4.h"
 #include "units/fpage4a.h"
 
 #include <memory>
@@ -26,6 +33,8 @@ void createOtherWindows(core::Application& application) {
     helpWindows->add(QStringLiteral("THelpForm"), application.helpForm());
     hooks.showHelp = [helpWindows](const QString& name) { helpWindows->show(name); };
 
+    auto* patentList = application.adopt(std::make_unique<entry::TFpage6>(dm, main));
+
     auto* picker = application.adopt(std::make_unique<entry::TFormTree>(dm));
     hooks.pickClass = [picker](QLineEdit* target, const QString& tableFile) {
         return picker->OpenFor(target, tableFile);
@@ -35,10 +44,25 @@ void createOtherWindows(core::Application& application) {
     auto* overviewPage = application.adopt(std::make_unique<entry::TFpage1>(dm, main));
     hooks.page01 = [overviewPage] { overviewPage->Execute(); };
 
+    auto* unitSituation = application.adopt(std::make_unique<units::Tdw_Form>(dm, main));
+
+    patentList->setDialog(application.adopt(std::make_unique<entry::TFinto6>(dm, main)));
+
     addHelp(QStringLiteral("THelpForm_rj"));
+
+    auto* ipPage = application.adopt(std::make_unique<entry::TFpage2>(dm, main, patentList));
+    hooks.page02 = [ipPage] { ipPage->Execute(); };
+
+    auto* firstUnitPage = application.adopt(std::make_unique<units::TFpage4>(dm, main, unitSituation));
+    hooks.page04 = [firstUnitPage] { firstUnitPage->Execute(); };
 
     auto* unitProfile = application.adopt(std::make_unique<units::TFpage4a>(dm, main, picker));
     hooks.unitProfile = [unitProfile] { unitProfile->Execute(); };
+
+    auto* projectPage = application.adopt(std::make_unique<entry::TFpage3>(dm, main));
+    hooks.page03 = [projectPage] { projectPage->Execute(); };
+    auto* certificatePage = application.adopt(std::make_unique<entry::TFpage9>(dm, main));
+    hooks.page09 = [certificatePage] { certificatePage->Execute(); };
 
     for (const QString& name : help::helpWindowNames().mid(2)) {
         addHelp(name);
