@@ -71,6 +71,7 @@ class TestOptions : public QObject {
 private slots:
     void fillCodeList_data();
     void fillCodeList();
+    void fillCodeNameList();
     void selectCode_data();
     void selectCode();
     void checkCodes_data();
@@ -119,6 +120,23 @@ void TestOptions::fillCodeList() {
     TAMSEL_VERIFY_UI(ui);
     QCOMPARE(entries(combo), expected);
     QCOMPARE(combo.currentIndex(), -1);
+}
+
+void TestOptions::fillCodeNameList() {
+    MainFormFixture f;
+    const int delivered = f.dm->tblProvince.recordCount();
+    f.append("province.dbf", {{"Province_i", "999"}});
+    f.append("province.dbf", {{"Province_n", "无代码"}});
+    QComboBox combo;
+    ScriptedUi ui;
+    f.form->FillCodeNameList(f.dm->tblProvince, &combo, false, "Province_i", "Province_n");
+    TAMSEL_VERIFY_UI(ui);
+    QCOMPARE(combo.count(), delivered + 1);
+    QCOMPARE(combo.itemText(0), QStringLiteral("110  (北京市)"));
+    QCOMPARE(combo.itemText(combo.count() - 1), QStringLiteral(" "));
+    // A stored code selects its entry in such a list too.
+    f.form->SelectCode("120", &combo);
+    QCOMPARE(combo.currentText(), QStringLiteral("120  (天津市)"));
 }
 
 void TestOptions::selectCode_data() {
