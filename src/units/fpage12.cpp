@@ -1,0 +1,191 @@
+#include "units/fpage12.h"
+
+#include "core/datamodule.h"
+#include "core/mainform.h"
+#include "engine/error.h"
+#include "engine/query.h"
+#include "engine/table.h"
+#include "platform/prompt.h"
+#include "units/finto8.h"
+#include "units/formwcr.h"
+#include "units/fpage8.h"
+
+#include "ui_fpage12.h"
+
+#include <QPushButton>
+
+namespace tamsel::units {
+
+using engine::EngineError;
+namespace cl = childlist;
+
+TFpage12::TFpage12(core::TDM& dm, core::TMainForm& mainForm, TFinto8* into8, TFormWcr* formWcr,
+                   QWidget* parent)
+    : QDialog(parent), m_ui(std::make_unique<Ui::TFpage12>()), m_dm(dm), m_main(mainForm), m_into8(into8),
+      m_formWcr(formWcr) {
+    m_ui->setupUi(this);
+    if (!m_into8) {
+        m_ownInto8 = std::make_unique<TFinto8>(dm, mainForm, this);
+        m_into8 = m_ownInto8.get();
+    }
+    if (!m_formWcr) {
+        m_ownFormWcr = std::make_unique<TFormWcr>(dm, mainForm, this);
+        m_formWcr = m_ownFormWcr.get();
+    }
+    setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint);
+    QFont caption = m_ui->Panel1->font();
+    caption.setPointSize(caption.pointSize() + 4);
+    caption.setBold(true);
+    m_ui->Panel1->setFont(caption);
+    m_model = new cl::GridModel(dm.TblCgwcr, TFpage8::columns(), this);
+    cl::bindGrid(m_ui->DBGrid4, m_model);
+    m_ui->DBGrid4->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    cl::nameControls(this);
+    connect(m_ui->Button5, &QPushButton::clicked, this, &TFpage12::Button5Click);
+    connect(m_ui->Button2, &QPushButton::clicked, this, &TFpage12::Button2Click);
+    connect(m_ui->Button3, &QPushButton::clicked, this, &TFpage12::Button3Click);
+    connect(m_ui->Button1, &QPushButton::clicked, this, &TFpage12::Button1Click);
+    connect(m_ui->Button4, &QPushButton::clicked, this, &TFpage12::Button4Click);
+    connect(m_ui->quit01, &QPushButton::clicked, this, &TFpage12::quit01Click);
+    resize(cl::kPageWidth, cl::kPageHeight);
+}
+
+TFpage12::~TFpage12() = default;
+
+void TFpage12::Load() {
+    setWindowTitle(QStringLiteral("成果名称：") + m_main.currentValue(QStringLiteral("ITEM_3")));
+    engine::Table& table = m_dm.TblCgwcr;
+    try {
+        table.setFiltered(false);
+        table.setFilter(cl::achievementFilter(m_main));
+        table.setFiltered(true);
+        if (!table.isActive())
+            table.open();
+    } catch (const EngineError& e) {
+        cl::showEngineError(this, e.message());
+    }
+}
+
+int TFpage12::Execute() {
+    Load();
+    FormShow();
+    const int result = platform::showModal(this);
+    FormClose();
+    return result;
+}
+
+bool TFpage12::renumberStored(bool fixAbroad) {
+    engine::Table& table = m_dm.TblCgwcr;
+    if (!table.isActive())
+        return true;
+    table.disableControls();
+    bool ok = true;
+    try {
+        int position = 0;
+        for (table.first(); !table.eof(); table.next()) {
+            ++position;
+            const bool renumber = table.asString(u"ITEM_187") != QString::number(position);
+            const bool abroad = fixAbroad && table.asString(u"ITEM_188") != QLatin1String("1") &&
+                                table.asString(u"ITEM_188") != QLatin1String("0");
+            if (!renumber && !abroad)
+                continue;
+            table.edit();
+            table.setValue(u"ITEM_187", position);
+            if (abroad)
+                table.setValue(u"ITEM_188", QStringLiteral("0"));
+            table.post();
+        }
+        table.first();
+    } catch (const EngineError& e) {
+        if (table.state() != engine::Dataset::State::Browse)
+            table.cancel();
+        cl::showEngineError(this, e.message());
+        ok = false;
+    }
+    table.enableControls();
+    m_model->reload();
+    return ok;
+}
+
+void TFpage12::FormShow() {
+    renumberStored(true);
+    resize(cl::kPageWidth, cl::kPageHeight);
+}
+
+void TFpage12::FormClose() {
+    renumberStored(false);
+}
+
+void TFpage12::resizeEvent(QResizeEvent* event) {
+    QDialog::resizeEvent(event);
+    if (size() != QSize(cl::kPageWidth, cl::kPageHeight))
+        resize(cl::kPageWidth, cl::kPageHeight);
+}
+
+void TFpage12::Button5Click() {
+    m_formWcr->Execute();
+    renumberStored(false);
+}
+
+void TFpage12::openEntry(bool modify) {
+    engine::Table& table = m_dm.TblCgwcr;
+    const int current = table.isActive() && !table.isEmpty() ? table.asInteger(u"ITEM_187") : 0;
+    try {
+        TFpage8::setUpTemplates(m_dm);
+        m_main.ReopenChildQuery(m_dm.QryCgwcr, QStringLiteral("cgwcr"));
+    } catch (const EngineError& e) {
+        cl::showEngineError(this, e.message());
+        return;
+    }
+    // The view is numbered in stored order, so its number finds the same person in the list.
+    const bool found = current > 0 && cl::locateNumber(m_dm.QryCgwcr, QStringLiteral("ITEM_187"), current);
+    m_into8->Execute(modify && found ? TFinto8::modifyCaption() : TFinto8::addCaption());
+    try {
+        table.refresh();
+    } catch (const EngineError&) {
+    }
+    renumberStored(false);
+}
+
+void TFpage12::Button2Click() {
+    openEntry(false);
+}
+
+void TFpage12::Button3Click() {
+    openEntry(true);
+}
+
+void TFpage12::Button1Click() {
+    engine::Table& table = m_dm.TblCgwcr;
+    if (!table.isActive() || table.isEmpty())
+        return;
+    const int remembered = table.asInteger(u"ITEM_187");
+    if (platform::showBox(this, {QStringLiteral("提示信息"), QStringLiteral("是否删除该项目？!"),
+                                 platform::Icon::Information, platform::Yes | platform::No}) != platform::Yes)
+        return;
+    try {
+        table.deleteRecord();
+    } catch (const EngineError& e) {
+        cl::showEngineError(this, e.message());
+    }
+    if (renumberStored(false))
+        cl::locateNumber(table, QStringLiteral("ITEM_187"), remembered);
+}
+
+void TFpage12::Button4Click() {
+    if (m_main.Hooks.showHelp)
+        m_main.Hooks.showHelp(QStringLiteral("THelpWcr"));
+}
+
+void TFpage12::quit01Click() {
+    if (!m_dm.TblCgwcr.isActive() || m_dm.TblCgwcr.isEmpty()) {
+        m_main.ShowWarning(QStringLiteral("成果完成人员名单不能为空！"));
+        return;
+    }
+    core::TMainForm::setPageDone(m_main.pageButton(QStringLiteral("08")), true);
+    accept();
+}
+
+void TFpage12::reject() {}
+
+} // namespace tamsel::units
