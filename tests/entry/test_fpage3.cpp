@@ -62,6 +62,11 @@ struct Page {
     std::unique_ptr<TFpage3> page;
 };
 
+// One data row, its values in column order.
+template <typename... Values> void row(const char* name, Values... values) {
+    (QTest::newRow(name) << ... << values);
+}
+
 QStringList entries(const QComboBox* combo) {
     QStringList list;
     for (int i = 0; i < combo->count(); ++i) {
@@ -114,25 +119,20 @@ void TestFpage3::fundingSums_data() {
     QTest::addColumn<QString>("total");
     QTest::addColumn<QStringList>("warnings");
 
-    QTest::newRow("local parts, one empty") << QStringList{"Edt_142_1=10", "Edt_142_2=2.5"} << "12.5"
-                                            << "12.5" << QStringList();
-    QTest::newRow("local and national") << QStringList{"Edt_142_1=10", "Edt_141=5", "Edt_145=0.5"} << "10"
-                                        << "15.5" << QStringList();
-    QTest::newRow("total over seven characters shown whole")
-        << QStringList{"Edt_141=9999999", "Edt_148=1"} << ""
-        << "10000000" << QStringList();
-    QTest::newRow("decimals add without binary noise")
-        << QStringList{"Edt_142_1=0.1", "Edt_142_2=0.2"} << "0.3"
-        << "0.3" << QStringList();
-    QTest::newRow("malformed local part becomes 0")
-        << QStringList{"Edt_142_2=4", "Edt_142_1=1.2.3"} << "4"
-        << "4" << QStringList{"读取数据时，发现“省级投入”:1.2.3 不是正确的数据格式！现在已经置零"};
-    QTest::newRow("malformed amount becomes 0")
-        << QStringList{"Edt_143=7", "Edt_244=.."} << ""
-        << "7" << QStringList{"“国外资金”:.. 不是正确的数据格式！现在已经置零"};
-    QTest::newRow("emptied part leaves the rest")
-        << QStringList{"Edt_142_3=3", "Edt_142_1=2", "Edt_142_3="} << "2"
-        << "2" << QStringList();
+    row("local parts, one empty", QStringList{"Edt_142_1=10", "Edt_142_2=2.5"}, "12.5", "12.5",
+        QStringList());
+    row("local and national", QStringList{"Edt_142_1=10", "Edt_141=5", "Edt_145=0.5"}, "10", "15.5",
+        QStringList());
+    row("total over seven characters shown whole", QStringList{"Edt_141=9999999", "Edt_148=1"}, "",
+        "10000000", QStringList());
+    row("decimals add without binary noise", QStringList{"Edt_142_1=0.1", "Edt_142_2=0.2"}, "0.3", "0.3",
+        QStringList());
+    row("malformed local part becomes 0", QStringList{"Edt_142_2=4", "Edt_142_1=1.2.3"}, "4", "4",
+        QStringList{"读取数据时，发现“省级投入”:1.2.3 不是正确的数据格式！现在已经置零"});
+    row("malformed amount becomes 0", QStringList{"Edt_143=7", "Edt_244=.."}, "", "7",
+        QStringList{"“国外资金”:.. 不是正确的数据格式！现在已经置零"});
+    row("emptied part leaves the rest", QStringList{"Edt_142_3=3", "Edt_142_1=2", "Edt_142_3="}, "2", "2",
+        QStringList());
 }
 
 void TestFpage3::fundingSums() {
@@ -158,20 +158,15 @@ void TestFpage3::fundingLimits_data() {
     QTest::addColumn<QString>("message");
     QTest::addColumn<QString>("storedTotal"); // when stored
 
-    QTest::newRow("seven characters") << QStringList{"Edt_141=9999999"} << kSaved << "9999999";
-    QTest::newRow("total of eight characters")
-        << QStringList{"Edt_141=9999999", "Edt_148=1"} << "经费最大长度不超得过7位！"
-        << "";
-    QTest::newRow("local sum of eight characters")
-        << QStringList{"Edt_142_1=5000000", "Edt_142_2=5000000"} << "经费最大长度不超得过7位！"
-        << "";
-    QTest::newRow("sum with long decimals")
-        << QStringList{"Edt_141=0.12", "Edt_148=999999.9"} << "经费最大长度不超得过7位！"
-        << "";
-    QTest::newRow("two decimals") << QStringList{"Edt_144=12.25", "Edt_243=1"} << kSaved << "13.25";
-    QTest::newRow("three decimals would be rounded")
-        << QStringList{"Edt_144=0.125"} << "“自有资金”最多保留两位小数！"
-        << "";
+    row("seven characters", QStringList{"Edt_141=9999999"}, kSaved, "9999999");
+    row("total of eight characters", QStringList{"Edt_141=9999999", "Edt_148=1"}, "经费最大长度不超得过7位！",
+        "");
+    row("local sum of eight characters", QStringList{"Edt_142_1=5000000", "Edt_142_2=5000000"},
+        "经费最大长度不超得过7位！", "");
+    row("sum with long decimals", QStringList{"Edt_141=0.12", "Edt_148=999999.9"},
+        "经费最大长度不超得过7位！", "");
+    row("two decimals", QStringList{"Edt_144=12.25", "Edt_243=1"}, kSaved, "13.25");
+    row("three decimals would be rounded", QStringList{"Edt_144=0.125"}, "“自有资金”最多保留两位小数！", "");
 }
 
 void TestFpage3::fundingLimits() {
@@ -202,24 +197,18 @@ void TestFpage3::sourceRules_data() {
     QTest::addColumn<QString>("planLabel"); // empty: list and label hidden
     QTest::addColumn<int>("plans");         // entries before the blank one
 
-    QTest::newRow("programme checks national plan") << QStringList{"RB_140_7"} << QStringList{"01"} << "7"
-                                                    << "" << 0;
-    QTest::newRow("national plan replaces a source")
-        << QStringList{"CB_126_03", "RB_140_1"} << QStringList{"01"} << "1"
-        << "" << 0;
-    QTest::newRow("no other source beside national plan")
-        << QStringList{"RB_140_1", "CB_126_03"} << QStringList{"01"} << "1"
-        << "" << 0;
-    QTest::newRow("cleared national plan frees the sources")
-        << QStringList{"RB_140_1", "BtnClear140", "CB_126_03"} << QStringList{"03"} << ""
-        << "“地方计划”的下属分类" << 12;
-    QTest::newRow("one source at a time") << QStringList{"CB_126_03", "CB_126_02"} << QStringList{"02"} << ""
-                                          << "“部门计划”的下属分类" << 6;
-    QTest::newRow("source without plans hides the list")
-        << QStringList{"CB_126_03", "CB_126_07"} << QStringList{"07"} << ""
-        << "" << 0;
-    QTest::newRow("clear alone") << QStringList{"RB_140_9", "BtnClear140"} << QStringList() << ""
-                                 << "" << 0;
+    row("programme checks national plan", QStringList{"RB_140_7"}, QStringList{"01"}, "7", "", 0);
+    row("national plan replaces a source", QStringList{"CB_126_03", "RB_140_1"}, QStringList{"01"}, "1", "",
+        0);
+    row("no other source beside national plan", QStringList{"RB_140_1", "CB_126_03"}, QStringList{"01"}, "1",
+        "", 0);
+    row("cleared national plan frees the sources", QStringList{"RB_140_1", "BtnClear140", "CB_126_03"},
+        QStringList{"03"}, "", "“地方计划”的下属分类", 12);
+    row("one source at a time", QStringList{"CB_126_03", "CB_126_02"}, QStringList{"02"}, "",
+        "“部门计划”的下属分类", 6);
+    row("source without plans hides the list", QStringList{"CB_126_03", "CB_126_07"}, QStringList{"07"}, "",
+        "", 0);
+    row("clear alone", QStringList{"RB_140_9", "BtnClear140"}, QStringList(), "", "", 0);
 }
 
 void TestFpage3::sourceRules() {
@@ -255,18 +244,11 @@ void TestFpage3::nationalPlanNeedsNumberAndName_data() {
     QTest::addColumn<QString>("number");
     QTest::addColumn<QString>("name");
     QTest::addColumn<QString>("message");
-
-    QTest::newRow("number missing") << ""
-                                    << "国家课题"
-                                    << "“课题来源”为“国家计划”的项目，“课题立项编号”不能为空！";
-    QTest::newRow("number blank") << "  "
-                                  << "国家课题"
-                                  << "“课题来源”为“国家计划”的项目，“课题立项编号”不能为空！";
-    QTest::newRow("name missing") << "2009AA01Z101"
-                                  << ""
-                                  << "“课题来源”为“国家计划”的项目，“课题立项名称”不能为空！";
-    QTest::newRow("both given") << "2009AA01Z101"
-                                << "国家课题" << kSaved;
+    const QString prefix = QStringLiteral("“课题来源”为“国家计划”的项目，");
+    row("number missing", "", "国家课题", prefix + "“课题立项编号”不能为空！");
+    row("number blank", "  ", "国家课题", prefix + "“课题立项编号”不能为空！");
+    row("name missing", "2009AA01Z101", "", prefix + "“课题立项名称”不能为空！");
+    row("both given", "2009AA01Z101", "国家课题", kSaved);
 }
 
 void TestFpage3::nationalPlanNeedsNumberAndName() {
@@ -325,13 +307,10 @@ void TestFpage3::evaluationMethods_data() {
     QTest::addColumn<QString>("category");
     QTest::addColumn<QString>("list");
     QTest::addColumn<QStringList>("codes");
-
-    QTest::newRow("applied technology") << "1"
-                                        << "cb_21" << QStringList{"1", "2", "3", "5", "9"};
-    QTest::newRow("soft science") << "2"
-                                  << "cb_21_l" << QStringList{"2", "4", "6", "9"};
-    QTest::newRow("basic theory") << "3"
-                                  << "cb_21_l" << QStringList{"2", "4", "6", "9"};
+    const QStringList other{"2", "4", "6", "9"};
+    row("applied technology", "1", "cb_21", QStringList{"1", "2", "3", "5", "9"});
+    row("soft science", "2", "cb_21_l", other);
+    row("basic theory", "3", "cb_21_l", other);
 }
 
 void TestFpage3::evaluationMethods() {
@@ -366,82 +345,34 @@ void TestFpage3::evaluationMethods() {
 }
 
 void TestFpage3::evaluationDate_data() {
-    QTest::addColumn<QString>("year");
-    QTest::addColumn<QString>("month");
-    QTest::addColumn<QString>("day");
+    QTest::addColumn<QString>("date"); // year/month/day as typed
     QTest::addColumn<QString>("message");
-    QTest::addColumn<QString>("stored");
-
-    QTest::newRow("padded") << "2004"
-                            << "5"
-                            << "7" << kSaved << "2004.05.07";
-    QTest::newRow("leap day") << "2000"
-                              << "02"
-                              << "29" << kSaved << "2000.02.29";
-    QTest::newRow("empty") << ""
-                           << ""
-                           << "" << kSaved << "";
-    QTest::newRow("year only") << "2004"
-                               << ""
-                               << ""
-                               << "日期非法!"
-                               << "-";
-    QTest::newRow("day only") << ""
-                              << ""
-                              << "9"
-                              << "日期非法!"
-                              << "-";
-    QTest::newRow("1948") << "1948"
-                          << "1"
-                          << "1"
-                          << "非法年份！合理年份应为1949年至今!"
-                          << "-";
-    QTest::newRow("1949") << "1949"
-                          << "1"
-                          << "1" << kSaved << "1949.01.01";
-    QTest::newRow("three-digit year") << "204"
-                                      << "1"
-                                      << "1"
-                                      << "非法年份！合理年份应为1949年至今!"
-                                      << "-";
-    QTest::newRow("month 13") << "2004"
-                              << "13"
-                              << "1"
-                              << "非法月份!"
-                              << "-";
-    QTest::newRow("day 32") << "2004"
-                            << "1"
-                            << "32"
-                            << "非法日期!"
-                            << "-";
-    QTest::newRow("30 February") << "2004"
-                                 << "2"
-                                 << "30"
-                                 << "日期非法!"
-                                 << "-";
-    QTest::newRow("month 0") << "2004"
-                             << "0"
-                             << "1"
-                             << "日期非法!"
-                             << "-";
-    QTest::newRow("letters in the month") << "2004"
-                                          << "a"
-                                          << "1"
-                                          << "非法月份!"
-                                          << "-";
+    QTest::addColumn<QString>("stored"); // "-": the stored date is kept
+    const QString badYear = QStringLiteral("非法年份！合理年份应为1949年至今!");
+    row("padded", "2004/5/7", kSaved, "2004.05.07");
+    row("leap day", "2000/02/29", kSaved, "2000.02.29");
+    row("empty", "//", kSaved, "");
+    row("year only", "2004//", "日期非法!", "-");
+    row("day only", "//9", "日期非法!", "-");
+    row("1948", "1948/1/1", badYear, "-");
+    row("1949", "1949/1/1", kSaved, "1949.01.01");
+    row("three-digit year", "204/1/1", badYear, "-");
+    row("month 13", "2004/13/1", "非法月份!", "-");
+    row("day 32", "2004/1/32", "非法日期!", "-");
+    row("30 February", "2004/2/30", "日期非法!", "-");
+    row("month 0", "2004/0/1", "日期非法!", "-");
+    row("letters in the month", "2004/a/1", "非法月份!", "-");
 }
 
 void TestFpage3::evaluationDate() {
-    QFETCH(QString, year);
-    QFETCH(QString, month);
-    QFETCH(QString, day);
+    QFETCH(QString, date);
     QFETCH(QString, message);
     QFETCH(QString, stored);
     Page p("1", {{"ITEM_34", "1999.09.09"}});
     p.fillRequired();
-    p.edit("edt_34_y")->setText(year);
-    p.edit("edt_34_m")->setText(month);
-    p.edit("edt_34_d")->setText(day);
+    p.edit("edt_34_y")->setText(date.section('/', 0, 0));
+    p.edit("edt_34_m")->setText(date.section('/', 1, 1));
+    p.edit("edt_34_d")->setText(date.section('/', 2, 2));
     ScriptedUi ui;
     ui.expectBox(kCaption, message);
     p.page->BtnSaveClick();
@@ -460,33 +391,19 @@ void TestFpage3::exitComparison_data() {
     QTest::addColumn<QString>("control");
     QTest::addColumn<QString>("text");
     QTest::addColumn<bool>("asks");
-
-    QTest::newRow("nothing changed") << ""
-                                     << "" << false;
-    QTest::newRow("evaluation date") << "edt_34_d"
-                                     << "08" << false;
-    QTest::newRow("plan") << "CB_41"
-                          << "06" << false;
-    QTest::newRow("same amount written differently") << "Edt_141"
-                                                     << "12.50" << false;
-    QTest::newRow("amount") << "Edt_141"
-                            << "12.6" << true;
-    QTest::newRow("amount emptied") << "Edt_243"
-                                    << "" << true;
-    QTest::newRow("sum through a part") << "Edt_142_3"
-                                        << "1" << true;
-    QTest::newRow("project number") << "Edt_127"
-                                    << "X-1" << true;
-    QTest::newRow("project name") << "Edt_127_1"
-                                  << "新名称" << true;
-    QTest::newRow("evaluating unit") << "Edt_130"
-                                     << "另一单位" << true;
-    QTest::newRow("report number") << "edt_22"
-                                   << "R-2" << true;
-    QTest::newRow("method") << "cb_21"
-                            << "5" << true;
-    QTest::newRow("source") << "CB_126_02"
-                            << "" << true;
+    row("nothing changed", "", "", false);
+    row("evaluation date", "edt_34_d", "08", false);
+    row("plan", "CB_41", "06", false);
+    row("same amount written differently", "Edt_141", "12.50", false);
+    row("amount", "Edt_141", "12.6", true);
+    row("amount emptied", "Edt_243", "", true);
+    row("sum through a part", "Edt_142_3", "1", true);
+    row("project number", "Edt_127", "X-1", true);
+    row("project name", "Edt_127_1", "新名称", true);
+    row("evaluating unit", "Edt_130", "另一单位", true);
+    row("report number", "edt_22", "R-2", true);
+    row("method", "cb_21", "5", true);
+    row("source", "CB_126_02", "", true);
 }
 
 void TestFpage3::exitComparison() {
@@ -525,12 +442,9 @@ void TestFpage3::exitComparison() {
 void TestFpage3::roundTrip_data() {
     QTest::addColumn<QString>("category");
     QTest::addColumn<QString>("method");
-    QTest::newRow("applied technology") << "1"
-                                        << "3";
-    QTest::newRow("soft science") << "2"
-                                  << "4";
-    QTest::newRow("basic theory") << "3"
-                                  << "6";
+    row("applied technology", "1", "3");
+    row("soft science", "2", "4");
+    row("basic theory", "3", "6");
 }
 
 void TestFpage3::roundTrip() {

@@ -27,6 +27,11 @@ const Values kStored{{"ITEM_301", "鉴字[2008]第12号"}, {"ITEM_302", "2008.10
                      {"ITEM_13_2", "推广前景"},        {"ITEM_13_3", "技术文件目录\n第二行"},
                      {"ITEM_133", "测试报告"},         {"ITEM_303", "评价意见"}};
 
+// One data row, its values in column order.
+template <typename... Values> void row(const char* name, Values... values) {
+    (QTest::newRow(name) << ... << values);
+}
+
 struct Page {
     explicit Page(const QString& category = QStringLiteral("1"), const Values& extra = {})
         : f(category, extra), page(std::make_unique<TFpage9>(*f.dm, *f.main)) {
@@ -65,63 +70,28 @@ private slots:
 };
 
 void TestFpage9::certificateDate_data() {
-    QTest::addColumn<QString>("year");
-    QTest::addColumn<QString>("month");
-    QTest::addColumn<QString>("day");
+    // The checks themselves are the project page's; these rows show the certificate uses them.
+    QTest::addColumn<QString>("date"); // year/month/day as typed
     QTest::addColumn<QString>("message");
-    QTest::addColumn<QString>("stored"); // "-": unchanged
-
-    QTest::newRow("padded") << "2005"
-                            << "1"
-                            << "9" << kSaved << "2005.01.09";
-    QTest::newRow("emptied") << ""
-                             << ""
-                             << "" << kSaved << "";
-    QTest::newRow("day only") << ""
-                              << ""
-                              << "9"
-                              << "日期非法!"
-                              << "-";
-    QTest::newRow("year and month") << "2005"
-                                    << "1"
-                                    << ""
-                                    << "日期非法!"
-                                    << "-";
-    QTest::newRow("1948") << "1948"
-                          << "12"
-                          << "31"
-                          << "非法年份！合理年份应为1949年至今!"
-                          << "-";
-    QTest::newRow("month 13") << "2005"
-                              << "13"
-                              << "1"
-                              << "非法月份!"
-                              << "-";
-    QTest::newRow("day 32") << "2005"
-                            << "1"
-                            << "32"
-                            << "非法日期!"
-                            << "-";
-    QTest::newRow("31 April") << "2005"
-                              << "4"
-                              << "31"
-                              << "日期非法!"
-                              << "-";
+    QTest::addColumn<QString>("stored"); // "-": the stored date is kept
+    row("padded", "2005/1/9", kSaved, "2005.01.09");
+    row("emptied", "//", kSaved, "");
+    row("day only", "//9", "日期非法!", "-");
+    row("1948", "1948/12/31", "非法年份！合理年份应为1949年至今!", "-");
+    row("31 April", "2005/4/31", "日期非法!", "-");
 }
 
 void TestFpage9::certificateDate() {
-    QFETCH(QString, year);
-    QFETCH(QString, month);
-    QFETCH(QString, day);
+    QFETCH(QString, date);
     QFETCH(QString, message);
     QFETCH(QString, stored);
     Page p("1", kStored);
     QCOMPARE(p.edit("edt_302_y")->text(), QStringLiteral("2008"));
     QCOMPARE(p.edit("edt_302_m")->text(), QStringLiteral("10"));
     QCOMPARE(p.edit("edt_302_d")->text(), QStringLiteral("20"));
-    p.edit("edt_302_y")->setText(year);
-    p.edit("edt_302_m")->setText(month);
-    p.edit("edt_302_d")->setText(day);
+    p.edit("edt_302_y")->setText(date.section('/', 0, 0));
+    p.edit("edt_302_m")->setText(date.section('/', 1, 1));
+    p.edit("edt_302_d")->setText(date.section('/', 2, 2));
     ScriptedUi ui;
     ui.expectBox(kCaption, message);
     p.page->BtnSaveClick();
@@ -134,26 +104,15 @@ void TestFpage9::exitComparison_data() {
     QTest::addColumn<QString>("control");
     QTest::addColumn<QString>("text");
     QTest::addColumn<bool>("asks");
-
-    QTest::newRow("nothing changed") << ""
-                                     << "" << false;
-    QTest::newRow("date only") << "edt_302_d"
-                               << "21" << false;
-    QTest::newRow("invalid date is not checked on leaving") << "edt_302_m"
-                                                            << "13" << false;
-    QTest::newRow("trailing blanks of a memo") << "Mo_303"
-                                               << "评价意见  \n"
-                                               << false;
-    QTest::newRow("certificate number") << "Edt_301"
-                                        << "鉴字[2008]第13号" << true;
-    QTest::newRow("prospects") << "Mo_13_2"
-                               << "新的推广前景" << true;
-    QTest::newRow("document list") << "Mo_13_3"
-                                   << "技术文件目录" << true;
-    QTest::newRow("test report emptied") << "Mo_133"
-                                         << "" << true;
-    QTest::newRow("opinion") << "Mo_303"
-                             << "同意通过评价" << true;
+    row("nothing changed", "", "", false);
+    row("date only", "edt_302_d", "21", false);
+    row("invalid date is not checked on leaving", "edt_302_m", "13", false);
+    row("trailing blanks of a memo", "Mo_303", "评价意见  \n", false);
+    row("certificate number", "Edt_301", "鉴字[2008]第13号", true);
+    row("prospects", "Mo_13_2", "新的推广前景", true);
+    row("document list", "Mo_13_3", "技术文件目录", true);
+    row("test report emptied", "Mo_133", "", true);
+    row("opinion", "Mo_303", "同意通过评价", true);
 }
 
 void TestFpage9::exitComparison() {
@@ -187,9 +146,9 @@ void TestFpage9::exitComparison() {
 
 void TestFpage9::roundTrip_data() {
     QTest::addColumn<QString>("category");
-    QTest::newRow("applied technology") << "1";
-    QTest::newRow("soft science") << "2";
-    QTest::newRow("basic theory") << "3";
+    row("applied technology", "1");
+    row("soft science", "2");
+    row("basic theory", "3");
 }
 
 void TestFpage9::roundTrip() {
