@@ -15,6 +15,7 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QTabWidget>
 #include <QTest>
 #include <QToolButton>
 #include <functional>
@@ -194,6 +195,8 @@ private slots:
     void classification_data();
     void classification();
     void failedPostKeepsRecord();
+    void memoCopies();
+    void openedFromMainWindow();
     void layoutFits_data();
     void layoutFits();
 };
@@ -643,6 +646,55 @@ void TestFpage1::failedPostKeepsRecord() {
     QCOMPARE(p.control("Edt_120")->text(), chinese(20));
 }
 
+// --- Summary and bulletin -------------------------------------------------------------------------------
+
+void TestFpage1::memoCopies() {
+    Page p(QStringLiteral("2"));
+    auto* summary = p.control<QPlainTextEdit>("Mo_13_1");
+    auto* bulletin = p.control<QPlainTextEdit>("Mo_13");
+    auto* tabs = p.control<QTabWidget>("PageControl1");
+    QCOMPARE(tabs->currentWidget()->objectName(), QStringLiteral("TabSheet1"));
+    summary->setPlainText("简介");
+    tabs->setCurrentIndex(1); // leaving the summary tab
+    QCOMPARE(bulletin->toPlainText(), QStringLiteral("简介"));
+    bulletin->setPlainText("公报");
+    tabs->setCurrentIndex(0);
+    summary->setPlainText("新简介");
+    tabs->setCurrentIndex(1); // a bulletin of its own is kept
+    QCOMPARE(bulletin->toPlainText(), QStringLiteral("公报"));
+    summary->clear();
+    p.page->TabSheet2ContextPopup();
+    QCOMPARE(summary->toPlainText(), QStringLiteral("公报"));
+    bulletin->clear();
+    p.page->Mo_13Click();
+    QCOMPARE(bulletin->toPlainText(), QStringLiteral("公报"));
+}
+
+// --- Opened from the main window
+// ----------------------------------------------------------------------------
+
+void TestFpage1::openedFromMainWindow() {
+    Page p(QStringLiteral("1"));
+    p.main->Hooks.page01 = [&p] { p.page->Execute(); };
+    QVERIFY(!core::TMainForm::isPageDone(p.main->pageButton("01")));
+    ScriptedUi ui;
+    ui.expectModal(QStringLiteral("TFpage1"), [&p](QWidget*) {
+        p.fillValid();
+        p.page->btnSaveClick();
+        p.page->btnQuitClick(); // stored: nothing to ask
+        return p.page->result();
+    });
+    ui.expectBox(QStringLiteral("Tamsel"), kSaved);
+    p.main->btn_page01Click();
+    TAMSEL_VERIFY_UI(ui);
+    QCOMPARE(p.page->result(), int(QDialog::Accepted));
+    // Closing re-evaluated the buttons from the data: the overview is complete, the
+    // completers list still open.
+    QVERIFY(core::TMainForm::isPageDone(p.main->pageButton("01")));
+    QVERIFY(!core::TMainForm::isPageDone(p.main->pageButton("08")));
+    QCOMPARE(p.stored("ITEM_14"), QStringLiteral("软件;测试"));
+}
+
 // --- Layout ---------------------------------------------------------------------------------------------
 
 void TestFpage1::layoutFits_data() {
@@ -671,6 +723,16 @@ void TestFpage1::layoutFits() {
         QVERIFY2(inside.contains(area), qPrintable(widget->objectName()));
         if (qobject_cast<QAbstractButton*>(widget) || qobject_cast<QLabel*>(widget)) {
             QVERIFY2(widget->width() >= widget->minimumSizeHint().width(), qPrintable(widget->objectName()));
+        }
+        // Every control can be named by a screen reader: its own name, its caption or its label.
+        if (qobject_cast<QLineEdit*>(widget) || qobject_cast<QComboBox*>(widget) ||
+            qobject_cast<QPlainTextEdit*>(widget) || qobject_cast<QAbstractButton*>(widget)) {
+            const auto* button = qobject_cast<QAbstractButton*>(widget);
+            bool named = !widget->accessibleName().isEmpty() || (button && !button->text().isEmpty());
+            for (const QLabel* label : p.page->findChildren<QLabel*>()) {
+                named = named || label->buddy() == widget;
+            }
+            QVERIFY2(named, qPrintable(widget->objectName()));
         }
     }
     p.page->hide();
