@@ -104,6 +104,12 @@ TFpage2::TFpage2(core::TDM& dm, core::TMainForm& mainForm, TFpage6* patents, QWi
     m_ui->edt_51_2->setMaximumWidth(120);
     m_ui->edt_51_3->setMaximumWidth(120);
     m_ui->Edt_53->setMaximumWidth(120);
+    // Short edits sit at the start of their column, as on the paper form.
+    for (QLineEdit* edit : {m_ui->Edt_45, m_ui->Edt_150, m_ui->Edt_162, m_ui->Edt_152_1, m_ui->Edt_153,
+                            m_ui->Edt_154, m_ui->edt_51_2, m_ui->Edt_53}) {
+        m_ui->appGrid->setAlignment(edit, Qt::AlignLeft | Qt::AlignVCenter);
+        m_ui->ipGrid->setAlignment(edit, Qt::AlignLeft | Qt::AlignVCenter);
+    }
 
     // A reason detail decides its group: the group box follows the chosen detail.
     m_main.MakeSingleChoice(m_ui->pl_32_1);

@@ -45,9 +45,10 @@ TFpage6::TFpage6(core::TDM& dm, core::TMainForm& mainForm, TFinto6* dialog, QWid
     grid->setAccessibleName(QStringLiteral("专利情况"));
     grid->verticalHeader()->hide();
     grid->verticalHeader()->setDefaultSectionSize(20);
+    grid->horizontalHeader()->setStretchLastSection(true);
     grid->setColumnHidden(PatentGridModel::Item4, true);
     grid->setColumnHidden(PatentGridModel::Dqdm, true);
-    const int widths[] = {40, 70, 90, 120, 260, 60, 60};
+    const int widths[] = {40, 70, 90, 120, 236, 56, 56};
     for (int column = 0; column < 7; ++column) {
         grid->setColumnWidth(column, widths[column]);
     }
