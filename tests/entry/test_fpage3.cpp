@@ -108,7 +108,6 @@ private slots:
     void roundTrip_data();
     void roundTrip();
     void engineErrorWritesNothing();
-    void helpByCategory();
 };
 
 // --- Funding ------------------------------------------------------------------------------------------
@@ -520,16 +519,6 @@ void TestFpage3::engineErrorWritesNothing() {
     p.page->BtnSaveClick();
     TAMSEL_VERIFY_UI(ui);
     QCOMPARE(p.f.stored("ITEM_127"), QString(15, QChar(0x7814)));
-}
-
-void TestFpage3::helpByCategory() {
-    for (const QString& category : {QStringLiteral("1"), QStringLiteral("3")}) {
-        Page p(category);
-        QStringList shown;
-        p.f.main->Hooks.showHelp = [&shown](const QString& name) { shown << name; };
-        p.page->BtnHelpClick();
-        QCOMPARE(shown, QStringList{category == "1" ? "THelpCglx" : "THelpKtlxRj"});
-    }
 }
 
 TAMSEL_TEST(TestFpage3)

@@ -66,7 +66,6 @@ private slots:
     void tabsStoredAsBlanks();
     void blankMemoEmptiedOnClick();
     void engineErrorKeepsPageUsable();
-    void helpOnlyForAppliedTechnology();
 };
 
 void TestFpage9::certificateDate_data() {
@@ -228,16 +227,6 @@ void TestFpage9::engineErrorKeepsPageUsable() {
         QVERIFY(control<QPushButton>(p.page.get(), name)->isEnabled());
     }
     QVERIFY(!p.f.pageDone("09"));
-}
-
-void TestFpage9::helpOnlyForAppliedTechnology() {
-    for (const QString& category : {QStringLiteral("1"), QStringLiteral("2")}) {
-        Page p(category);
-        QStringList shown;
-        p.f.main->Hooks.showHelp = [&shown](const QString& name) { shown << name; };
-        p.page->BtnHelpClick();
-        QCOMPARE(shown, category == "1" ? QStringList{"THelpPjzs"} : QStringList());
-    }
 }
 
 TAMSEL_TEST(TestFpage9)
