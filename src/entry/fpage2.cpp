@@ -25,8 +25,6 @@ namespace {
 constexpr int kWidth = 800;
 constexpr int kHeight = 600;
 
-const QString kPatentLabel = QStringLiteral("专利");
-
 // Fields compared with the record on leaving, in the order the page writes them.
 const QStringList& comparedFields() {
     static const QStringList fields{

@@ -20,7 +20,7 @@ namespace {
 const QString kSaved = QStringLiteral("储存成功！");
 
 struct Page {
-    explicit Page(const IpFixture& f) : page(std::make_unique<TFpage2>(*f.dm, *f.main)) {
+    explicit Page(const IpFixture& f) : own(std::make_unique<TFpage2>(*f.dm, *f.main)), page(own.get()) {
         ScriptedUi ui;
         if (!page->LoadFromRecord()) {
             qFatal("page did not load");
@@ -30,7 +30,9 @@ struct Page {
             qFatal("loading: %s", qPrintable(ui.failures()));
         }
     }
-    template <typename T = QLineEdit> T* c(const QString& name) const { return control<T>(page.get(), name); }
+    // A page already loaded and shown by the main window.
+    Page(const IpFixture&, TFpage2* shown) : page(shown) {}
+    template <typename T = QLineEdit> T* c(const QString& name) const { return control<T>(page, name); }
     void check(const QString& box, bool on = true) const {
         auto* b = c<QAbstractButton>(box);
         b->setChecked(on);
@@ -49,7 +51,8 @@ struct Page {
             }
         }
     }
-    std::unique_ptr<TFpage2> page;
+    std::unique_ptr<TFpage2> own;
+    TFpage2* page;
 };
 
 // The page made storable: stable use and one promotion form.
@@ -75,6 +78,7 @@ private slots:
     void amountCheck();
     void storeReopenAndLeave();
     void patentsListRecountsOnClose();
+    void throughTheMainWindow();
 };
 
 void TestFpage2::patentSummary_data() {
@@ -111,10 +115,10 @@ void TestFpage2::patentSummary() {
 
     IpFixture f({}, patents);
     Page p(f);
-    QVERIFY(!p.c("edt_51_2")->isVisibleTo(p.page.get()));
+    QVERIFY(!p.c("edt_51_2")->isVisibleTo(p.page));
     p.check("cb_51_1");
-    QVERIFY(p.c("edt_51_2")->isVisibleTo(p.page.get()));
-    QVERIFY(p.c<QPushButton>("btnPatent")->isVisibleTo(p.page.get()));
+    QVERIFY(p.c("edt_51_2")->isVisibleTo(p.page));
+    QVERIFY(p.c<QPushButton>("btnPatent")->isVisibleTo(p.page));
     // The patent of the other achievement with the same number is never counted.
     QCOMPARE(p.c("edt_51_2")->text(), applied);
     QCOMPARE(p.c("edt_51_3")->text(), granted);
@@ -202,7 +206,7 @@ void TestFpage2::uncheckingPatents() {
     Page p(f);
     QVERIFY(p.c<QCheckBox>("cb_51_1")->isChecked());
     p.check("cb_51_1", false);
-    QVERIFY(!p.c("edt_51_2")->isVisibleTo(p.page.get()));
+    QVERIFY(!p.c("edt_51_2")->isVisibleTo(p.page));
     p.status("1");
     if (failure != QLatin1String("no promotion")) {
         p.check("cb_161_1");
@@ -381,8 +385,8 @@ void TestFpage2::storeReopenAndLeave() {
         p.c("Edt_154")->setText("6");
         p.check("cb_161_9");
         p.check("cb_161_2");
-        control<QComboBox>(p.page.get(), "cb_46")->setCurrentIndex(2);
-        control<QComboBox>(p.page.get(), "cb_47")->setCurrentIndex(0);
+        control<QComboBox>(p.page, "cb_46")->setCurrentIndex(2);
+        control<QComboBox>(p.page, "cb_47")->setCurrentIndex(0);
         ScriptedUi ui;
         ui.expectBox("Tamsel", kSaved);
         p.page->btnSave02Click();
@@ -410,8 +414,8 @@ void TestFpage2::storeReopenAndLeave() {
     QVERIFY(p.c<QRadioButton>("rb_160_42")->isChecked());
     QVERIFY(p.c<QCheckBox>("cb_32_1_4")->isChecked());
     QVERIFY(p.c<QCheckBox>("cb_161_2")->isChecked() && p.c<QCheckBox>("cb_161_9")->isChecked());
-    QVERIFY(control<QComboBox>(p.page.get(), "CB_32")->currentText().startsWith("3  "));
-    QVERIFY(control<QComboBox>(p.page.get(), "cb_46")->currentText().startsWith("03  "));
+    QVERIFY(control<QComboBox>(p.page, "CB_32")->currentText().startsWith("3  "));
+    QVERIFY(control<QComboBox>(p.page, "cb_46")->currentText().startsWith("03  "));
     {
         ScriptedUi ui;
         p.page->setResult(-1);
@@ -466,6 +470,37 @@ void TestFpage2::patentsListRecountsOnClose() {
     QCOMPARE(p.c("edt_51_3")->text(), QStringLiteral("1"));
     QCOMPARE(p.c("edt_51_1")->text(), QStringLiteral("3"));
     QCOMPARE(p.c("patent_ty")->text(), QStringLiteral("1;2;"));
+}
+
+void TestFpage2::throughTheMainWindow() {
+    IpFixture f;
+    TFpage2 page(*f.dm, *f.main);
+    f.main->Hooks.page02 = [&page] { page.Execute(); };
+    QStringList help;
+    f.main->Hooks.showHelp = [&help](const QString& name) { help << name; };
+    f.main->MarkIncompletePages();
+    QVERIFY(!f.pageDone("02"));
+
+    ScriptedUi ui;
+    ui.expectModal("TFpage2", [&](QWidget*) {
+        Page p{f, &page};
+        if (page.windowTitle() != QStringLiteral("成果名称：测试成果")) {
+            return -1;
+        }
+        page.btnHelp02Click();
+        makeStorable(p);
+        page.quit02Click();
+        return 0;
+    });
+    ui.expectBox("请注意！", "记录已经更改,是否保存？", Button::Yes);
+    ui.expectBox("Tamsel", kSaved);
+    f.main->btn_page02Click();
+    TAMSEL_VERIFY_UI(ui);
+    QCOMPARE(help, QStringList{"THelpZscq"});
+    QCOMPARE(f.stored("ITEM_32"), QStringLiteral("1"));
+    QCOMPARE(f.stored("ITEM_161"), QStringLiteral("4;"));
+    // Closing the page re-evaluated the page buttons from the stored record.
+    QVERIFY(f.pageDone("02"));
 }
 
 TAMSEL_TEST(TestFpage2)
