@@ -14,7 +14,9 @@
 #include <QComboBox>
 #include <QFont>
 #include <QGuiApplication>
+#include <QLabel>
 #include <QScreen>
+#include <algorithm>
 
 namespace tamsel::units {
 
@@ -61,6 +63,22 @@ TFpage4::TFpage4(core::TDM& dm, core::TMainForm& mainForm, Tdw_Form* dwForm, QWi
     m_ui->Button1->hide();
     m_ui->Button2->hide();
 
+    // The three groups line up as one form: each label column is as wide as its widest label.
+    const QList<QList<QLabel*>> labelColumns{
+        {m_ui->Label9, m_ui->Label420, m_ui->Label37, m_ui->Label39, m_ui->Label60, m_ui->Label62,
+         m_ui->Label41_3, m_ui->Label63, m_ui->Label41, m_ui->Label61, m_ui->LabelTLinkMan,
+         m_ui->LabelTLinkManEmail},
+        {m_ui->Label38, m_ui->Label40, m_ui->Label64, m_ui->Label41_2, m_ui->LabelTLinkManTel},
+    };
+    for (const QList<QLabel*>& column : labelColumns) {
+        int width = 0;
+        for (const QLabel* label : column) {
+            width = std::max(width, label->sizeHint().width());
+        }
+        for (QLabel* label : column) {
+            label->setMinimumWidth(width);
+        }
+    }
     m_ui->Label420hint->setAccessibleName(m_ui->Label420hint->text());
     m_ui->cb_163->setAccessibleName(m_ui->cb_163->text());
     m_ui->TitleLabel->setAccessibleName(m_ui->TitleLabel->text());
