@@ -168,7 +168,12 @@ void TFpage2::RefreshIpControls() {
             w->setVisible(on);
         }
     };
+    // A software right being typed is kept through a refresh (returning from the patents list,
+    // clicking 专利); the stored one is shown when the edits are empty.
     auto refillSoftware = [this] {
+        if (!m_ui->Edt_52->text().isEmpty() || !m_ui->Edt_53->text().isEmpty()) {
+            return;
+        }
         m_ui->Edt_52->setText(m_main.currentValue(QStringLiteral("ITEM_52")));
         m_ui->Edt_53->setText(m_main.currentValue(QStringLiteral("ITEM_53")));
     };

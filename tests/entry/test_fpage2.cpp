@@ -449,9 +449,11 @@ void TestFpage2::storeReopenAndLeave() {
 }
 
 void TestFpage2::patentsListRecountsOnClose() {
-    IpFixture f({{"ITEM_51", "1;"}}, {"1/1"});
+    IpFixture f({{"ITEM_51", "1;3;"}, {"ITEM_52", "旧软件"}}, {"1/1"});
     Page p(f);
     QCOMPARE(p.c("edt_51_3")->text(), QString());
+    // A software name being typed survives the visit to the list.
+    p.c("Edt_52")->setText("新软件");
     ScriptedUi ui;
     ui.expectModal("TFpage6", [&](QWidget* window) {
         auto* list = static_cast<entry::TFpage6*>(window);
@@ -470,6 +472,7 @@ void TestFpage2::patentsListRecountsOnClose() {
     QCOMPARE(p.c("edt_51_3")->text(), QStringLiteral("1"));
     QCOMPARE(p.c("edt_51_1")->text(), QStringLiteral("3"));
     QCOMPARE(p.c("patent_ty")->text(), QStringLiteral("1;2;"));
+    QCOMPARE(p.c("Edt_52")->text(), QStringLiteral("新软件"));
 }
 
 void TestFpage2::throughTheMainWindow() {
