@@ -11,8 +11,8 @@
 
 #include <QAbstractButton>
 #include <QComboBox>
-#include <QPushButton>
 #include <QHash>
+#include <QPushButton>
 #include <QStringList>
 #include <QTest>
 #include <QVariant>
