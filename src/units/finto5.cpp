@@ -1,0 +1,170 @@
+#include "units/finto5.h"
+
+#include "core/datamodule.h"
+#include "core/mainform.h"
+#include "engine/error.h"
+#include "engine/query.h"
+#include "platform/prompt.h"
+#include "units/childlist.h"
+
+#include "ui_finto5.h"
+
+#include <QLineEdit>
+
+namespace tamsel::units {
+
+using engine::EngineError;
+namespace cl = childlist;
+
+namespace {
+const QString kNumber = QStringLiteral("ITEM_176");
+}
+
+TFinto5::TFinto5(core::TDM& dm, core::TMainForm& mainForm, QWidget* parent)
+    : QDialog(parent), m_ui(std::make_unique<Ui::TFinto5>()), m_dm(dm), m_main(mainForm) {
+    m_ui->setupUi(this);
+    setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint);
+    m_ui->edtdw_170->setMaxLength(80);
+    m_ui->edtdw_171->setMaxLength(80);
+    m_ui->edtdw_172->setMaxLength(6);
+    m_ui->edtdw_173->setMaxLength(20);
+    m_ui->edtdw_174->setMaxLength(20);
+    m_ui->edtdw_172->setFixedWidth(100);
+    m_ui->edt_176->setFixedWidth(60);
+    m_main.AcceptDigitsOnly(m_ui->edtdw_172);
+    cl::nameControls(this);
+    connect(m_ui->Button1, &QPushButton::clicked, this, &TFinto5::Button1Click);
+    connect(m_ui->Button2, &QPushButton::clicked, this, &TFinto5::Button2Click);
+}
+
+TFinto5::~TFinto5() = default;
+
+QString TFinto5::addCaption() {
+    return QStringLiteral("新增－－【合作完成单位情况】");
+}
+
+QString TFinto5::modifyCaption() {
+    return QStringLiteral("修改－－【合作完成单位情况】");
+}
+
+bool TFinto5::addMode() const {
+    return windowTitle() == addCaption();
+}
+
+bool TFinto5::modifyMode() const {
+    return windowTitle() == modifyCaption();
+}
+
+int TFinto5::Execute(const QString& caption) {
+    setWindowTitle(caption);
+    FormShow();
+    return platform::showModal(this);
+}
+
+void TFinto5::FormShow() {
+    const engine::Query& q = m_dm.QryCgwcdw;
+    const bool rows = q.isActive() && !q.isEmpty();
+    if (modifyMode() && rows) {
+        m_ui->edtdw_170->setText(q.asString(u"ITEM_170"));
+        m_ui->edtdw_171->setText(q.asString(u"ITEM_171"));
+        m_ui->edtdw_172->setText(q.asString(u"ITEM_172"));
+        m_ui->edtdw_173->setText(q.asString(u"ITEM_173"));
+        m_ui->edtdw_174->setText(q.asString(u"ITEM_174"));
+        m_ui->edt_176->setText(q.asString(kNumber));
+        m_ui->edt_176->setReadOnly(false);
+        return;
+    }
+    for (QLineEdit* edit :
+         {m_ui->edtdw_170, m_ui->edtdw_171, m_ui->edtdw_172, m_ui->edtdw_173, m_ui->edtdw_174})
+        edit->clear();
+    m_ui->edt_176->setText(QString::number((q.isActive() ? q.recordCount() : 0) + 1));
+    m_ui->edt_176->setReadOnly(true);
+}
+
+bool TFinto5::allEmpty(bool trimmed) const {
+    for (const QLineEdit* edit : {m_ui->edtdw_170, m_ui->edtdw_171, m_ui->edtdw_172, m_ui->edtdw_173}) {
+        if (!(trimmed ? edit->text().trimmed() : edit->text()).isEmpty())
+            return false;
+    }
+    return true;
+}
+
+bool TFinto5::store() {
+    if (allEmpty(true))
+        return true;
+    const QString numberText = m_ui->edt_176->text().trimmed();
+    if (numberText.isEmpty())
+        return false;
+    int number = 0;
+    if (!cl::isWholeNumber(numberText, &number)) {
+        cl::showPlain(this, QStringLiteral("输入序号必须为数字！"));
+        return false;
+    }
+    const bool adding = addMode();
+    if (!adding && !modifyMode())
+        return true;
+    engine::Query& q = m_dm.QryCgwcdw;
+    try {
+        if (adding) {
+            q.append();
+            q.setValue(u"ITEM_4", m_main.currentValue(QStringLiteral("ITEM_4")));
+            q.setValue(u"ITEM_DQDM", m_main.currentValue(QStringLiteral("ITEM_DQDM")));
+        } else {
+            if (q.isEmpty())
+                return true;
+            q.edit();
+        }
+        q.setValue(u"ITEM_170", m_ui->edtdw_170->text().trimmed());
+        q.setValue(u"ITEM_171", m_ui->edtdw_171->text());
+        q.setValue(u"ITEM_172", m_ui->edtdw_172->text());
+        q.setValue(u"ITEM_173", m_ui->edtdw_173->text());
+        q.setValue(u"ITEM_174", m_ui->edtdw_174->text());
+        q.setValue(kNumber, number);
+        cl::writeAtOnce(q);
+        cl::reopen(q);
+        cl::renumber(q, kNumber);
+    } catch (const EngineError& e) {
+        if (q.state() != engine::Dataset::State::Browse)
+            q.cancel();
+        cl::recover(this, q, kNumber, e.message());
+        return false;
+    }
+    m_main.ShowWarning(QStringLiteral("储存成功！"));
+    if (adding) {
+        for (QLineEdit* edit : {m_ui->edtdw_170, m_ui->edtdw_171, m_ui->edtdw_172, m_ui->edtdw_173})
+            edit->clear();
+    }
+    return true;
+}
+
+bool TFinto5::sameAsRow() const {
+    const engine::Query& q = m_dm.QryCgwcdw;
+    const bool row = q.isActive() && !q.isEmpty();
+    auto value = [&](const char16_t* field) { return row ? q.asString(field) : QString(); };
+    return m_ui->edtdw_170->text() == value(u"ITEM_170") && m_ui->edtdw_171->text() == value(u"ITEM_171") &&
+           m_ui->edtdw_172->text() == value(u"ITEM_172") && m_ui->edtdw_173->text() == value(u"ITEM_173");
+}
+
+void TFinto5::Button1Click() {
+    if (store())
+        accept();
+}
+
+void TFinto5::Button2Click() {
+    if (allEmpty(false) || sameAsRow()) {
+        accept();
+        return;
+    }
+    if (platform::showBox(this, {QStringLiteral("请注意！"), QStringLiteral("记录已更改，是否保存后退出？"),
+                                 platform::Icon::Question, platform::Yes | platform::No}) == platform::Yes) {
+        if (!store())
+            return;
+    }
+    accept();
+}
+
+void TFinto5::reject() {
+    Button2Click();
+}
+
+} // namespace tamsel::units
