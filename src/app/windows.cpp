@@ -12,8 +12,16 @@
 #include "entry/fpage9.h"
 #include "help/helpwindows.h"
 #include "units/dwform.h"
+#include "units/finto5.h"
+#include "units/finto7.h"
+#include "units/finto8.h"
+#include "units/formwcr.h"
+#include "units/fpage12.h"
 #include "units/fpage4.h"
 #include "units/fpage4a.h"
+#include "units/fpage5.h"
+#include "units/fpage7.h"
+#include "units/fpage8.h"
 
 #include <memory>
 
@@ -46,7 +54,10 @@ void createOtherWindows(core::Application& application) {
 
     auto* unitSituation = application.adopt(std::make_unique<units::Tdw_Form>(dm, main));
 
+    auto* completerDialog = application.adopt(std::make_unique<units::TFinto8>(dm, main));
+    auto* committeeDialog = application.adopt(std::make_unique<units::TFinto7>(dm, main));
     patentList->setDialog(application.adopt(std::make_unique<entry::TFinto6>(dm, main)));
+    auto* coopUnitDialog = application.adopt(std::make_unique<units::TFinto5>(dm, main));
 
     addHelp(QStringLiteral("THelpForm_rj"));
 
@@ -56,8 +67,20 @@ void createOtherWindows(core::Application& application) {
     auto* firstUnitPage = application.adopt(std::make_unique<units::TFpage4>(dm, main, unitSituation));
     hooks.page04 = [firstUnitPage] { firstUnitPage->Execute(); };
 
+    auto* coopUnitsPage = application.adopt(std::make_unique<units::TFpage5>(dm, main, coopUnitDialog));
+    hooks.page05 = [coopUnitsPage] { coopUnitsPage->Execute(); };
+    auto* committeePage = application.adopt(std::make_unique<units::TFpage7>(dm, main, committeeDialog));
+    hooks.page07 = [committeePage] { committeePage->Execute(); };
+    // The quick-add dialog is shared by both completers pages.
+    auto* quickAdd = application.adopt(std::make_unique<units::TFormWcr>(dm, main));
+    auto* completersPage =
+        application.adopt(std::make_unique<units::TFpage8>(dm, main, completerDialog, quickAdd));
+    hooks.page08 = [completersPage] { completersPage->Execute(); };
+
     auto* unitProfile = application.adopt(std::make_unique<units::TFpage4a>(dm, main, picker));
     hooks.unitProfile = [unitProfile] { unitProfile->Execute(); };
+    // The completers as a table view, opened from the second-level units page.
+    application.adopt(std::make_unique<units::TFpage12>(dm, main, completerDialog, quickAdd));
 
     auto* projectPage = application.adopt(std::make_unique<entry::TFpage3>(dm, main));
     hooks.page03 = [projectPage] { projectPage->Execute(); };
