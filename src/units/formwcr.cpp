@@ -87,13 +87,13 @@ void TFormWcr::Button1Click() {
     engine::Table& pool = m_dm.TblwcrNew;
     if (!pool.isActive() || pool.isEmpty())
         return;
-    const QString remembered = pool.asString(u"item_187");
+    const QString remembered = pool.asString(u"item_187").trimmed();
     if (platform::showBox(this, {QStringLiteral("提示信息"), QStringLiteral("是否删除该项目？!"),
                                  platform::Icon::Information, platform::Yes | platform::No}) != platform::Yes)
         return;
     try {
         pool.deleteRecord();
-        pool.locate(u"item_187", remembered);
+        cl::locateNumber(pool, QStringLiteral("item_187"), remembered.toInt());
     } catch (const EngineError& e) {
         cl::showEngineError(this, e.message());
     }

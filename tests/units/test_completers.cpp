@@ -302,9 +302,21 @@ void TestCompleters::sameNamesChangedOneAtATime() {
 
 void TestCompleters::failedSaveKeepsTheListNumbered() {
     ListFixture f;
+    // A list left with a gap and a duplicate number by an earlier interrupted write.
+    int position = 0;
+    for (const char* name : {"甲", "乙", "丙"}) {
+        f.append(kTable, {{"ITEM_4", ListFixture::number(1)},
+                          {"ITEM_DQDM", "."},
+                          {"ITEM_187", position == 0 ? 1 : 3},
+                          {"ITEM_180", QString::fromUtf8(name)},
+                          {"ITEM_185", "测试研究院"},
+                          {"ITEM_181", "0"},
+                          {"ITEM_182", "1965.03"},
+                          {"ITEM_183", "4"},
+                          {"ITEM_184", "4"}});
+        ++position;
+    }
     Page p(f);
-    for (const char* name : {"甲", "乙", "丙"})
-        p.store({QString::fromUtf8(name)});
     p.current(QStringLiteral("丙"));
     // 工作单位 holds 80 bytes: forty Chinese characters fit the edit but not the field.
     ScriptedUi ui;
