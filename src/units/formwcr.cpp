@@ -120,14 +120,28 @@ void TFormWcr::BitBtn1Click() {
 void TFormWcr::addRows(const QList<int>& rows, bool showProgress) {
     engine::Table& pool = m_dm.TblwcrNew;
     engine::Table& table = m_dm.TblCgwcr;
+    engine::Query& list = m_dm.QryCgwcr;
+    const QString number = QStringLiteral("ITEM_187");
     const QString item4 = m_main.currentValue(QStringLiteral("ITEM_4"));
     const QString dqdm = m_main.currentValue(QStringLiteral("ITEM_DQDM"));
+    // Changes made in the list's grid are written first, so the list reread below keeps them.
+    try {
+        if (list.isActive() && list.hasPendingUpdates())
+            cl::writeAtOnce(list);
+    } catch (const EngineError& e) {
+        cl::recover(this, list, number, e.message());
+        return;
+    }
     try {
         table.setFiltered(false);
         table.setFilter(cl::achievementFilter(m_main));
         table.setFiltered(true);
         if (!table.isActive())
             table.open();
+        // The persons already listed keep their order; the new ones come after them.
+        int last = 0;
+        for (table.first(); !table.eof(); table.next())
+            last = std::max(last, table.asInteger(number));
         for (const int r : rows) {
             if (showProgress) {
                 m_ui->Label1->setText(QStringLiteral("正在载入，请等待！"));
@@ -142,6 +156,7 @@ void TFormWcr::addRows(const QList<int>& rows, bool showProgress) {
                 table.setValue(i, values[i]);
             table.setValue(u"item_4", item4);
             table.setValue(u"item_dqdm", dqdm);
+            table.setValue(number, ++last);
             table.post();
         }
     } catch (const EngineError& e) {
@@ -150,33 +165,14 @@ void TFormWcr::addRows(const QList<int>& rows, bool showProgress) {
         cl::showEngineError(this, e.message());
     }
     showSelectedCount();
-    // The achievement's persons are numbered in the order they were added, the new ones last.
     try {
-        int position = 0;
-        for (table.first(); !table.eof(); table.next()) {
-            ++position;
-            if (table.asString(u"item_187") == QString::number(position))
-                continue;
-            table.edit();
-            table.setValue(u"item_187", position);
-            table.post();
-        }
-    } catch (const EngineError& e) {
-        if (table.state() != engine::Dataset::State::Browse)
-            table.cancel();
-        cl::showEngineError(this, e.message());
-    }
-    engine::Query& list = m_dm.QryCgwcr;
-    try {
-        if (list.isActive())
-            list.cancelUpdates();
         if (!list.sql().contains(QStringLiteral("item_4=:item_4"), Qt::CaseInsensitive))
             m_main.ReopenChildQuery(list, QStringLiteral("cgwcr"));
         else
             cl::reopen(list);
-        cl::renumber(list, QStringLiteral("ITEM_187"));
+        cl::renumber(list, number);
     } catch (const EngineError& e) {
-        cl::recover(this, list, QStringLiteral("ITEM_187"), e.message());
+        cl::recover(this, list, number, e.message());
     }
 }
 

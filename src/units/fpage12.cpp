@@ -12,7 +12,10 @@
 
 #include "ui_fpage12.h"
 
+#include <QHash>
 #include <QPushButton>
+#include <algorithm>
+#include <limits>
 
 namespace tamsel::units {
 
@@ -81,16 +84,28 @@ bool TFpage12::renumberStored(bool fixAbroad) {
     table.disableControls();
     bool ok = true;
     try {
-        int position = 0;
+        // Numbers 1 … n keep the order the persons have (equal numbers in stored order), so
+        // opening this view never reorders the completers list.
+        QList<std::pair<int, int>> order; // (number, record in the view)
         for (table.first(); !table.eof(); table.next()) {
-            ++position;
-            const bool renumber = table.asString(u"ITEM_187") != QString::number(position);
+            const QString n = table.asString(u"ITEM_187");
+            order.append({n.isEmpty() ? std::numeric_limits<int>::max() : table.asInteger(u"ITEM_187"),
+                          table.recNo()});
+        }
+        std::stable_sort(order.begin(), order.end(),
+                         [](const auto& a, const auto& b) { return a.first < b.first; });
+        QHash<int, int> position;
+        for (qsizetype i = 0; i < order.size(); ++i)
+            position.insert(order[i].second, int(i) + 1);
+        for (table.first(); !table.eof(); table.next()) {
+            const int wanted = position.value(table.recNo());
+            const bool renumber = table.asString(u"ITEM_187") != QString::number(wanted);
             const bool abroad = fixAbroad && table.asString(u"ITEM_188") != QLatin1String("1") &&
                                 table.asString(u"ITEM_188") != QLatin1String("0");
             if (!renumber && !abroad)
                 continue;
             table.edit();
-            table.setValue(u"ITEM_187", position);
+            table.setValue(u"ITEM_187", wanted);
             if (abroad)
                 table.setValue(u"ITEM_188", QStringLiteral("0"));
             table.post();
@@ -137,7 +152,7 @@ void TFpage12::openEntry(bool modify) {
         cl::showEngineError(this, e.message());
         return;
     }
-    // The view is numbered in stored order, so its number finds the same person in the list.
+    // The view and the list share the numbers, so the number finds the same person in the list.
     const bool found = current > 0 && cl::locateNumber(m_dm.QryCgwcr, QStringLiteral("ITEM_187"), current);
     m_into8->Execute(modify && found ? TFinto8::modifyCaption() : TFinto8::addCaption());
     try {

@@ -19,8 +19,8 @@ namespace tamsel::units {
 class TFinto8;
 class TFormWcr;
 
-// The completers of the current achievement as a plain table view (TblCgwcr), numbered in
-// stored order; opened from the second-level units page.
+// The completers of the current achievement as a plain table view (TblCgwcr); opened from the
+// second-level units page.
 class TFpage12 : public QDialog {
     Q_OBJECT
 public:
@@ -54,7 +54,7 @@ protected:
     void resizeEvent(QResizeEvent* event) override;
 
 private:
-    // Numbers the table view's records 1 … n in stored order; with fixAbroad every
+    // Numbers the table view's records 1 … n in their order; with fixAbroad every
     // 是否留学归国 other than "1" becomes "0". False after showing an engine error.
     bool renumberStored(bool fixAbroad);
     // Opens the entry dialog on the list query, at the table view's current person.

@@ -4,9 +4,11 @@
 #include "support/testmain.h"
 #include "units/finto8.h"
 #include "units/formwcr.h"
+#include "units/fpage12.h"
 #include "units/fpage8.h"
 
 #include <QComboBox>
+#include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 
@@ -16,6 +18,7 @@ using test::ListFixture;
 using test::ScriptedUi;
 using units::TFinto8;
 using units::TFormWcr;
+using units::TFpage12;
 using units::TFpage8;
 
 namespace {
@@ -109,6 +112,8 @@ private slots:
     void pool();
     void quickAddWithNothingSelected_data();
     void quickAddWithNothingSelected();
+    void quickAddKeepsTheOrder();
+    void tableViewKeepsTheOrder();
     void sameNamesChangedOneAtATime();
     void failedSaveKeepsTheListNumbered();
     void leavingNeedsAPerson();
@@ -274,6 +279,67 @@ void TestCompleters::quickAddWithNothingSelected() {
     }
     // The pool is unchanged either way (the person stored above joined it).
     QCOMPARE(f.rows(QStringLiteral("cgwcrNew.dbf"), {"ITEM_180"}).size(), 3);
+}
+
+void TestCompleters::quickAddKeepsTheOrder() {
+    ListFixture f;
+    Page p(f);
+    for (const char* name : {"甲", "乙", "丙"})
+        p.store({QString::fromUtf8(name)});
+    p.current(QStringLiteral("丙"));
+    p.store({QStringLiteral("丙"), "1965", "3", "测试研究院", "1"}, true);
+    QCOMPARE(p.list(), (QStringList{"1|甲", "2|丙", "3|乙"}));
+    f.append(QStringLiteral("cgwcrNew.dbf"), {{"ITEM_180", "赵"}, {"ITEM_185", "甲单位"}});
+    ScriptedUi ui;
+    ui.expectModal(QStringLiteral("TFormWcr"), [&](QWidget* w) {
+        auto* dialog = static_cast<TFormWcr*>(w);
+        dialog->selectRows({3});
+        dialog->BitBtn1Click();
+        [&] { QCOMPARE(w->findChild<QLabel*>("Label1")->text(), QStringLiteral("选择了1记录！")); }();
+        return int(dialog->result());
+    });
+    p.page.Button5Click();
+    TAMSEL_VERIFY_UI(ui);
+    // The order the user set stays; the person added comes last.
+    QCOMPARE(p.list(QStringLiteral("ITEM_185")),
+             (QStringList{"1|甲|测试研究院", "2|丙|测试研究院", "3|乙|测试研究院", "4|赵|甲单位"}));
+}
+
+void TestCompleters::tableViewKeepsTheOrder() {
+    ListFixture f;
+    const QList<std::pair<const char*, int>> people{{"甲", 3}, {"乙", 1}, {"丙", 2}};
+    for (const auto& [name, number] : people)
+        f.append(kTable, {{"ITEM_4", ListFixture::number(1)},
+                          {"ITEM_DQDM", "."},
+                          {"ITEM_187", number},
+                          {"ITEM_180", QString::fromUtf8(name)},
+                          {"ITEM_188", number == 2 ? "1" : ""}});
+    f.select(1);
+    TFpage12 view(*f.dm, *f.main);
+    view.Load();
+    view.FormShow();
+    const QStringList fields{"ITEM_187", "ITEM_180", "ITEM_188"};
+    QCOMPARE(f.rows(kTable, fields), (QStringList{"3|甲|0", "1|乙|0", "2|丙|1"}));
+    // Deleting number 1 renumbers the rest in their order and returns to number 1.
+    QVERIFY(f.dm->TblCgwcr.locate(u"ITEM_180", QStringLiteral("乙")));
+    ScriptedUi ui;
+    ui.expectBox(QStringLiteral("提示信息"), QStringLiteral("是否删除该项目？!"), platform::Yes);
+    view.Button1Click();
+    TAMSEL_VERIFY_UI(ui);
+    QCOMPARE(f.rows(kTable, fields), (QStringList{"2|甲|0", "1|丙|1"}));
+    QCOMPARE(f.dm->TblCgwcr.asString(u"ITEM_180"), QStringLiteral("丙"));
+    // 新增 goes through the completers' entry dialog.
+    ScriptedUi add;
+    add.expectModal(QStringLiteral("TFinto8"), [&](QWidget* w) {
+        auto* dialog = static_cast<TFinto8*>(w);
+        fill(dialog, {QStringLiteral("丁")});
+        dialog->Button1Click();
+        return int(dialog->result());
+    });
+    add.expectBox(QStringLiteral("Tamsel"), kSaved);
+    view.Button2Click();
+    TAMSEL_VERIFY_UI(add);
+    QCOMPARE(f.rows(kTable, {"ITEM_187", "ITEM_180"}), (QStringList{"2|甲", "1|丙", "3|丁"}));
 }
 
 void TestCompleters::sameNamesChangedOneAtATime() {
