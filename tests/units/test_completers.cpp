@@ -5,6 +5,8 @@
 #include "units/finto8.h"
 #include "units/formwcr.h"
 #include "units/fpage12.h"
+#include "units/fpage5.h"
+#include "units/fpage7.h"
 #include "units/fpage8.h"
 
 #include <QComboBox>
@@ -117,6 +119,9 @@ private slots:
     void sameNamesChangedOneAtATime();
     void failedSaveKeepsTheListNumbered();
     void leavingNeedsAPerson();
+    void entryDialogDefaultsAndLeaving();
+    void helpOnlyForAppliedTechnology_data();
+    void helpOnlyForAppliedTechnology();
     void gridEditsReportDuplicateNumbers();
 };
 
@@ -437,6 +442,67 @@ void TestCompleters::gridEditsReportDuplicateNumbers() {
     QCOMPARE(p.list(QStringLiteral("ITEM_181")), (QStringList{"1|甲|0", "2|乙|0"}));
     p.store({QStringLiteral("丙")});
     QCOMPARE(p.list(QStringLiteral("ITEM_181")), (QStringList{"1|甲|0", "2|乙|1", "3|丙|0"}));
+}
+
+void TestCompleters::entryDialogDefaultsAndLeaving() {
+    ListFixture f;
+    Page p(f);
+    p.store({QStringLiteral("甲")});
+    ScriptedUi ui;
+    ui.expectModal(QStringLiteral("TFinto8"), [&](QWidget* w) {
+        auto* dialog = static_cast<TFinto8*>(w);
+        // A new person comes last and works at the achievement's first completing unit.
+        [&] {
+            QCOMPARE(edit(dialog, "edtry_187")->text(), QStringLiteral("2"));
+            QVERIFY(edit(dialog, "edtry_187")->isReadOnly());
+            QCOMPARE(edit(dialog, "edtry_185")->text(), QStringLiteral("测试研究院"));
+            QCOMPARE(edit(dialog, "edtry_180")->text(), QString());
+            QCOMPARE(dialog->findChild<QComboBox*>("cbry_183")->currentText(), QStringLiteral("4  中级"));
+            QCOMPARE(dialog->findChild<QComboBox*>("cbry_184")->currentText(), QStringLiteral("4  大本"));
+            QCOMPARE(dialog->findChild<QComboBox*>("cbry_188")->currentText(), QStringLiteral("0  否"));
+        }();
+        // 退出 with a name asks; Yes stores, and a refused store keeps the dialog and its input.
+        edit(dialog, "edtry_180")->setText(QStringLiteral("乙"));
+        edit(dialog, "edt_182_y")->setText(QStringLiteral("1850"));
+        edit(dialog, "edt_182_m")->setText(QStringLiteral("1"));
+        dialog->setResult(0);
+        dialog->Button2Click();
+        [&] { QCOMPARE(dialog->result(), 0); }();
+        // Name, unit and contribution all blank: 储存 closes without a word.
+        for (const char* name : {"edtry_180", "edtry_185", "edtry_186"})
+            edit(dialog, name)->setText(QStringLiteral("  "));
+        dialog->Button1Click();
+        return int(dialog->result());
+    });
+    ui.expectBox(QStringLiteral("请注意！"), QStringLiteral("记录已更改,是否保存后退出？"),
+                 platform::Icon::Question, platform::Yes);
+    ui.expectBox(QStringLiteral("Tamsel"), QStringLiteral("出生年份不合法！"));
+    p.page.Button2Click();
+    TAMSEL_VERIFY_UI(ui);
+    QCOMPARE(p.list(), QStringList{"1|甲"});
+}
+
+void TestCompleters::helpOnlyForAppliedTechnology_data() {
+    QTest::addColumn<int>("category");
+    QTest::addColumn<QStringList>("shown");
+    QTest::newRow("applied technology") << 0 << QStringList{"THelpWcr", "THelpHzdw", "THelpPjwy"};
+    QTest::newRow("soft science") << 1 << QStringList{};
+}
+
+void TestCompleters::helpOnlyForAppliedTechnology() {
+    QFETCH(int, category);
+    QFETCH(QStringList, shown);
+    ListFixture f;
+    QStringList help;
+    f.main->Hooks.showHelp = [&help](const QString& name) { help << name; };
+    f.main->findChild<QComboBox*>("ComboBox1")->setCurrentIndex(category);
+    TFpage8 completers(*f.dm, *f.main);
+    units::TFpage5 units(*f.dm, *f.main);
+    units::TFpage7 committee(*f.dm, *f.main);
+    completers.Button4Click();
+    units.Button3Click();
+    committee.Button3Click();
+    QCOMPARE(help, shown);
 }
 
 TAMSEL_TEST(TestCompleters)
