@@ -43,6 +43,7 @@ TFinto8::TFinto8(core::TDM& dm, core::TMainForm& mainForm, QWidget* parent)
     m_ui->edt_182_m->setMaxLength(2);
     m_ui->edt_182_y->setFixedWidth(60);
     m_ui->edt_182_m->setFixedWidth(40);
+    m_ui->edtry_187->setFixedWidth(60);
     m_ui->edtry_185->setMaxLength(80);
     m_ui->edtry_186->setMaxLength(160);
     for (QComboBox* combo : {m_ui->cbry_181, m_ui->cbry_183, m_ui->cbry_184, m_ui->cbry_188})
