@@ -20,7 +20,7 @@
 namespace {
 
 QString sourceDir() {
-    return QDir::cleanPath(QStringLiteral(TAMSEL_TEST_DATA_DIR "/../../data-src/tables"));
+    return QDir::cleanPath(QStringLiteral(TAMSEL_TESTS_SOURCE_DIR "/../data-src/tables"));
 }
 
 // A table as its text source describes it.
@@ -126,7 +126,7 @@ class TestDataFolder : public QObject {
 private slots:
     void initTestCase() {
         QProcess process;
-        process.start(python(), {QStringLiteral(TAMSEL_TEST_DATA_DIR "/../data_folder/dbfdump.py"),
+        process.start(python(), {QStringLiteral(TAMSEL_TESTS_SOURCE_DIR "/data_folder/dbfdump.py"),
                                  QStringLiteral(TAMSEL_BUILD_DATA_DIR)});
         QVERIFY2(process.waitForFinished(120000), "dbfread did not finish");
         QVERIFY2(process.exitCode() == 0, process.readAllStandardError().constData());

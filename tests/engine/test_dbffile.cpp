@@ -525,8 +525,7 @@ private slots:
             f->setDeleted(1, true);
             f->pack();
         }
-        const QString script =
-            QDir(tamsel::test::testDataPath(QString())).filePath("../engine/dbfread_dump.py");
+        const QString script = QStringLiteral(TAMSEL_TESTS_SOURCE_DIR "/engine/dbfread_dump.py");
         QProcess python;
         python.start(QFileInfo::exists("/usr/bin/python3") ? QStringLiteral("/usr/bin/python3")
                                                            : QStringLiteral("python3"),

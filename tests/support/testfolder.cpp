@@ -22,22 +22,9 @@ void TestFolder::copyDeliveredData() const {
         if (!QFile::copy(info.absoluteFilePath(), target)) {
             throw std::runtime_error("cannot copy delivered data");
         }
-        QFile::setPermissions(target, QFile::ReadOwner | QFile::WriteOwner | QFile::ReadGroup | QFile::ReadOther);
+        QFile::setPermissions(target,
+                              QFile::ReadOwner | QFile::WriteOwner | QFile::ReadGroup | QFile::ReadOther);
     }
-}
-
-QString TestFolder::copyTestFile(const QString& name, const QString& as) const {
-    const QString target = m_dir.filePath(as.isEmpty() ? name : as);
-    QFile::remove(target);
-    if (!QFile::copy(testDataPath(name), target)) {
-        throw std::runtime_error("cannot copy test file");
-    }
-    QFile::setPermissions(target, QFile::ReadOwner | QFile::WriteOwner);
-    return target;
-}
-
-QString testDataPath(const QString& name) {
-    return QDir(QStringLiteral(TAMSEL_TEST_DATA_DIR)).filePath(name);
 }
 
 } // namespace tamsel::test

@@ -14,13 +14,9 @@ public:
     QString file(const QString& name) const { return m_dir.filePath(name); }
     // Copies the delivered data folder of the build into this folder.
     void copyDeliveredData() const;
-    // Copies one file from tests/data into this folder (optionally under another name).
-    QString copyTestFile(const QString& name, const QString& as = QString()) const;
 
 private:
     QTemporaryDir m_dir;
 };
-
-QString testDataPath(const QString& name);
 
 } // namespace tamsel::test
