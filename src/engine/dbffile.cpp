@@ -155,6 +155,10 @@ struct DbfFile::Impl {
     int memoBlockSize = kDbase3BlockSize;
     QString memoPath; // empty when the memo file is missing
     int memoFd = -1;
+    // The memo file's size and next free block right after our own last new memo: while the size
+    // is unchanged nobody else has added blocks, so the header need not be read again.
+    qint64 memoEndSize = -1;
+    quint32 memoEndNext = 0;
     bool memoReadOnly = false;
 
     mutable const char* map = nullptr;
@@ -539,11 +543,16 @@ quint32 DbfFile::Impl::writeMemo(quint32 oldBlock, const QByteArray& text) {
             return oldBlock;
         }
     }
-    char head[4];
-    quint32 next = preadAll(memoFd, head, 4, 0) ? le32(head) : 0;
     struct stat st {};
     if (::fstat(memoFd, &st) != 0) {
         ioFailure(QStringLiteral("读取备注文件"), fileLabel(memoPath), errno);
+    }
+    char head[4];
+    quint32 next = 0;
+    if (memoEndSize >= 0 && st.st_size == memoEndSize) {
+        next = memoEndNext;
+    } else {
+        next = preadAll(memoFd, head, 4, 0) ? le32(head) : 0;
     }
     // Never trust a next-free block that lies inside the data already written.
     const auto used = quint32((st.st_size + memoBlockSize - 1) / memoBlockSize);
@@ -560,6 +569,8 @@ quint32 DbfFile::Impl::writeMemo(quint32 oldBlock, const QByteArray& text) {
     if (!pwriteAll(memoFd, head, 4, 0)) {
         ioFailure(QStringLiteral("写入备注文件"), fileLabel(memoPath), errno);
     }
+    memoEndNext = next + taken;
+    memoEndSize = std::max<qint64>(st.st_size, qint64(memoEndNext) * memoBlockSize);
     return next;
 }
 
@@ -1040,6 +1051,7 @@ void DbfFile::setDeleted(quint32 record, bool deleted) {
 }
 
 void DbfFile::refresh() {
+    d->memoEndSize = -1;
     char fixed[8];
     if (!preadAll(d->fd, fixed, 8, 0)) {
         d->ioFailure(QStringLiteral("读取表文件"), d->fileName, errno);
@@ -1246,6 +1258,7 @@ void DbfFile::pack() {
     if (withMemo) {
         ::close(f.memoFd);
         f.memoFd = memoOut;
+        f.memoEndSize = -1;
     }
     f.header = header;
     f.count = kept;

@@ -250,6 +250,33 @@ private slots:
         QCOMPARE(QByteArray(f->recordData(0) + 1, 10), QByteArray(10, ' '));
     }
 
+    // Another program adds memo blocks between two of ours: our next memo must go after them.
+    void memoAppendedByAnotherProgram() {
+        TestFolder dir;
+        DbfFile::create(dir.file("m.dbf"), {{"NOTE", 'M', 10, 0}});
+        auto f = DbfFile::open(dir.path(), "m.dbf");
+        f->appendRecord(f->buildRecord(f->blankRecord(), {{0, "ours 1"}})); // block 1
+        {
+            // The other writer: a memo at block 2 and the next free block moved to 3.
+            QFile memo(memoFile(dir, "m.dbf"));
+            QVERIFY(memo.open(QIODevice::ReadWrite));
+            QByteArray block("theirs\x1A\x1A");
+            block.append(QByteArray(512 - block.size(), '\0'));
+            QVERIFY(memo.seek(2 * 512));
+            QCOMPARE(memo.write(block), qint64(512));
+            QVERIFY(memo.seek(0));
+            QCOMPARE(memo.write(QByteArray("\x03\x00\x00\x00", 4)), qint64(4));
+        }
+        f->appendRecord(f->buildRecord(f->blankRecord(), {{0, "ours 2"}}));
+        QCOMPARE(QByteArray(f->recordData(1), 11).mid(1).trimmed().toInt(), 3);
+        QCOMPARE(f->memoText(f->recordData(0), 0), QStringLiteral("ours 1"));
+        QCOMPARE(f->memoText(f->recordData(1), 0), QStringLiteral("ours 2"));
+        QFile memo(memoFile(dir, "m.dbf"));
+        QVERIFY(memo.open(QIODevice::ReadOnly));
+        QVERIFY(memo.seek(2 * 512));
+        QCOMPARE(memo.read(6), QByteArray("theirs"));
+    }
+
     // A dBase IV memo file of 1024-byte blocks written by another program.
     void dbase4MemoOf1024ByteBlocks() {
         TestFolder dir;
