@@ -9,9 +9,11 @@
 #include <QAbstractButton>
 #include <QColor>
 #include <QComboBox>
+#include <QFont>
 #include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
+#include <QPushButton>
 #include <QSignalBlocker>
 #include <QTableView>
 #include <QTimer>
@@ -122,6 +124,96 @@ QString achievementFilter(const core::TMainForm& mainForm) {
            QStringLiteral(" and ") + QStringLiteral("item_dqdm=") + QStringLiteral("'") +
            core::TMainForm::QuoteSql(mainForm.currentValue(QStringLiteral("ITEM_DQDM"))) +
            QStringLiteral("'");
+}
+
+void dressPage(QDialog* page, QWidget* caption) {
+    page->setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint);
+    QFont font = caption->font();
+    font.setPointSize(font.pointSize() + 4);
+    font.setBold(true);
+    caption->setFont(font);
+}
+
+void setPageSize(QWidget* page) {
+    page->resize(kPageWidth, kPageHeight);
+}
+
+void holdPageSize(QWidget* page) {
+    if (page->size() != QSize(kPageWidth, kPageHeight))
+        setPageSize(page);
+}
+
+void setAchievementTitle(QWidget* page, const core::TMainForm& mainForm) {
+    page->setWindowTitle(QStringLiteral("成果名称：") + mainForm.currentValue(QStringLiteral("ITEM_3")));
+}
+
+int showAndMark(QDialog* page, core::TMainForm& mainForm) {
+    const int result = platform::showModal(page);
+    mainForm.MarkIncompletePages();
+    mainForm.ApplyCompleteness();
+    return result;
+}
+
+void leavePage(QDialog* page, core::TMainForm& mainForm, const QString& pageCode) {
+    core::TMainForm::setPageDone(mainForm.pageButton(pageCode), true);
+    page->accept();
+}
+
+void showAppliedHelp(core::TMainForm& mainForm, const QString& topic) {
+    if (appliedTechnology(mainForm) && mainForm.Hooks.showHelp)
+        mainForm.Hooks.showHelp(topic);
+}
+
+bool hasRows(const engine::Dataset& data) {
+    return data.isActive() && !data.isEmpty();
+}
+
+QString nextNumber(const engine::Dataset& data) {
+    return QString::number((data.isActive() ? data.recordCount() : 0) + 1);
+}
+
+bool confirmDelete(QWidget* parent) {
+    return platform::showBox(parent, {QStringLiteral("提示信息"), QStringLiteral("是否删除该项目？!"),
+                                      platform::Icon::Information, platform::Yes | platform::No}) ==
+           platform::Yes;
+}
+
+bool deleteCurrent(QWidget* parent, engine::Query& query, const QString& field,
+                   const std::function<void()>& reopenList) {
+    if (!hasRows(query))
+        return false;
+    const int remembered = query.asInteger(field);
+    if (!confirmDelete(parent))
+        return false;
+    try {
+        query.deleteRecord();
+        writeAtOnce(query);
+        reopenList();
+        renumber(query, field);
+    } catch (const EngineError& e) {
+        recover(parent, query, field, e.message());
+        return true;
+    }
+    locateNumber(query, field, remembered);
+    return true;
+}
+
+void abandonEdit(QWidget* parent, engine::Query& query, const QString& field, const QString& message) {
+    if (query.state() != engine::Dataset::State::Browse)
+        query.cancel();
+    recover(parent, query, field, message);
+}
+
+bool readNumber(QWidget* parent, const QString& text, int* number) {
+    if (isWholeNumber(text, number))
+        return true;
+    showPlain(parent, QStringLiteral("输入序号必须为数字！"));
+    return false;
+}
+
+bool askToSave(QWidget* parent, const QString& question) {
+    return platform::showBox(parent, {QStringLiteral("请注意！"), question, platform::Icon::Question,
+                                      platform::Yes | platform::No}) == platform::Yes;
 }
 
 void nameControls(QWidget* window) {
@@ -313,6 +405,58 @@ void bindGrid(QTableView* grid, GridModel* model) {
     };
     QObject::connect(data, &engine::Dataset::currentChanged, grid, follow);
     QObject::connect(model, &QAbstractItemModel::modelReset, grid, follow);
+}
+
+ListPage::ListPage(core::TDM& dm, core::TMainForm& mainForm, QWidget* parent)
+    : QDialog(parent), m_dm(dm), m_main(mainForm) {}
+
+void ListPage::reject() {}
+
+void ListPage::resizeEvent(QResizeEvent* event) {
+    QDialog::resizeEvent(event);
+    holdPageSize(this);
+}
+
+EntryDialog::EntryDialog(QString addCaption, QString modifyCaption, QWidget* parent)
+    : QDialog(parent), m_addCaption(std::move(addCaption)), m_modifyCaption(std::move(modifyCaption)) {
+    setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint);
+}
+
+int EntryDialog::Execute(const QString& caption) {
+    setWindowTitle(caption);
+    FormShow();
+    return platform::showModal(this);
+}
+
+bool EntryDialog::addMode() const {
+    return windowTitle() == m_addCaption;
+}
+
+bool EntryDialog::modifyMode() const {
+    return windowTitle() == m_modifyCaption;
+}
+
+void editInPlace(GridModel* model, QWidget* page, const QString& numberField, Qt::CaseSensitivity cs,
+                 std::function<void(int row)> numberEdited) {
+    model->setEditable(true);
+    model->onError = [page](const QString& message) { showEngineError(page, message); };
+    model->afterEdit = [numberField, cs, numberEdited = std::move(numberEdited)](int row,
+                                                                                 const QString& field) {
+        if (field.compare(numberField, cs) == 0)
+            numberEdited(row);
+    };
+}
+
+void reportDuplicateNumber(QWidget* page, const GridModel& model, int row) {
+    if (row < 0 || row >= model.rowCount())
+        return;
+    const QString typed = model.index(row, 0).data(Qt::EditRole).toString().trimmed();
+    for (int r = 0; r < model.rowCount(); ++r) {
+        if (r != row && model.index(r, 0).data(Qt::EditRole).toString().trimmed() == typed) {
+            showPlain(page, QStringLiteral("序号有重复，请重新输入序号！"));
+            return;
+        }
+    }
 }
 
 } // namespace tamsel::units::childlist

@@ -1,14 +1,17 @@
 #pragma once
 
 #include <QAbstractTableModel>
+#include <QDialog>
 #include <QHash>
 #include <QList>
 #include <QString>
 #include <QStringList>
 #include <QStyledItemDelegate>
 #include <functional>
+#include <memory>
 
 class QComboBox;
+class QResizeEvent;
 class QTableView;
 class QWidget;
 
@@ -55,6 +58,48 @@ constexpr int kPageHeight = 600;
 bool appliedTechnology(const core::TMainForm& mainForm);
 // The key of the main window's current achievement as a table filter.
 QString achievementFilter(const core::TMainForm& mainForm);
+// Gives the page the look every list page has: no close button, a large bold caption.
+void dressPage(QDialog* page, QWidget* caption);
+// Sizes a list or entry page to the fixed page size.
+void setPageSize(QWidget* page);
+// Undoes any resize of a page away from the fixed page size.
+void holdPageSize(QWidget* page);
+// The caption of a list page: the name of the main window's current achievement.
+void setAchievementTitle(QWidget* page, const core::TMainForm& mainForm);
+// Shows a page modally; afterwards the main window re-evaluates which pages are complete.
+int showAndMark(QDialog* page, core::TMainForm& mainForm);
+// Marks the page's button in the main window done and closes the page.
+void leavePage(QDialog* page, core::TMainForm& mainForm, const QString& pageCode);
+// Shows the help topic, which exists only for applied-technology achievements.
+void showAppliedHelp(core::TMainForm& mainForm, const QString& topic);
+// True when data is open and holds at least one row.
+bool hasRows(const engine::Dataset& data);
+// The number a new row gets: one past the rows the list holds.
+QString nextNumber(const engine::Dataset& data);
+// Asks whether the list's current row is to be deleted.
+bool confirmDelete(QWidget* parent);
+// Deletes the query's current row after asking, rebuilds the list through reopenList, renumbers
+// it and goes back to the row that took the deleted row's number. False when nothing was done,
+// so the grid needs no reload.
+bool deleteCurrent(QWidget* parent, engine::Query& query, const QString& field,
+                   const std::function<void()>& reopenList);
+// After an engine error in an entry dialog: drops the unposted edit, then recovers the list.
+void abandonEdit(QWidget* parent, engine::Query& query, const QString& field, const QString& message);
+// Reads a typed 序号; tells the user when it is not a whole number.
+bool readNumber(QWidget* parent, const QString& text, int* number);
+// Asks whether a changed record is saved before the entry dialog is left.
+bool askToSave(QWidget* parent, const QString& question);
+
+// The entry (or quick-add) dialog a page was given, or else one the page makes and owns.
+template <class Dialog>
+Dialog* sharedOrOwn(Dialog* given, std::unique_ptr<Dialog>& own, core::TDM& dm, core::TMainForm& mainForm,
+                    QWidget* page) {
+    if (given)
+        return given;
+    own = std::make_unique<Dialog>(dm, mainForm, page);
+    return own.get();
+}
+
 // Sets accessible names of the window's edits and lists from their label buddies, and of the
 // grid from its caption, so screen readers and automation find every control.
 void nameControls(QWidget* window);
@@ -115,5 +160,48 @@ public:
 
 // Binds a grid to a model: rows follow the dataset's current row and the other way round.
 void bindGrid(QTableView* grid, GridModel* model);
+// A list page: a dialog of the fixed page size over one grid, left only through its 退出 button.
+class ListPage : public QDialog {
+public:
+    ListPage(core::TDM& dm, core::TMainForm& mainForm, QWidget* parent);
+
+    GridModel* gridModel() const { return m_model; }
+    // Esc does not leave the page: only 退出 does, which may check the list first.
+    void reject() override;
+
+protected:
+    void resizeEvent(QResizeEvent* event) override;
+
+    core::TDM& m_dm;
+    core::TMainForm& m_main;
+    GridModel* m_model = nullptr;
+};
+
+// The entry dialog of one row of a list. Its caption tells the mode: the add caption appends a row,
+// the modify caption changes the list's current row.
+class EntryDialog : public QDialog {
+public:
+    EntryDialog(QString addCaption, QString modifyCaption, QWidget* parent);
+
+    // Sets the caption, fills the dialog and shows it modally.
+    int Execute(const QString& caption);
+    // Fills the dialog for the mode its caption tells.
+    virtual void FormShow() = 0;
+
+protected:
+    bool addMode() const;
+    bool modifyMode() const;
+
+private:
+    QString m_addCaption;
+    QString m_modifyCaption;
+};
+
+// Makes the grid editable in place: engine errors are shown on the page and leaving an edit of
+// the number field calls numberEdited with the row.
+void editInPlace(GridModel* model, QWidget* page, const QString& numberField, Qt::CaseSensitivity cs,
+                 std::function<void(int row)> numberEdited);
+// Reports a number in the grid's first column that another row holds too.
+void reportDuplicateNumber(QWidget* page, const GridModel& model, int row);
 
 } // namespace tamsel::units::childlist

@@ -4,7 +4,6 @@
 #include "core/mainform.h"
 #include "engine/error.h"
 #include "engine/query.h"
-#include "platform/prompt.h"
 #include "units/childlist.h"
 
 #include "ui_finto5.h"
@@ -21,9 +20,9 @@ const QString kNumber = QStringLiteral("ITEM_176");
 }
 
 TFinto5::TFinto5(core::TDM& dm, core::TMainForm& mainForm, QWidget* parent)
-    : QDialog(parent), m_ui(std::make_unique<Ui::TFinto5>()), m_dm(dm), m_main(mainForm) {
+    : EntryDialog(addCaption(), modifyCaption(), parent), m_ui(std::make_unique<Ui::TFinto5>()), m_dm(dm),
+      m_main(mainForm) {
     m_ui->setupUi(this);
-    setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint);
     m_ui->edtdw_170->setMaxLength(80);
     m_ui->edtdw_171->setMaxLength(80);
     m_ui->edtdw_172->setMaxLength(6);
@@ -47,24 +46,9 @@ QString TFinto5::modifyCaption() {
     return QStringLiteral("修改－－【合作完成单位情况】");
 }
 
-bool TFinto5::addMode() const {
-    return windowTitle() == addCaption();
-}
-
-bool TFinto5::modifyMode() const {
-    return windowTitle() == modifyCaption();
-}
-
-int TFinto5::Execute(const QString& caption) {
-    setWindowTitle(caption);
-    FormShow();
-    return platform::showModal(this);
-}
-
 void TFinto5::FormShow() {
     const engine::Query& q = m_dm.QryCgwcdw;
-    const bool rows = q.isActive() && !q.isEmpty();
-    if (modifyMode() && rows) {
+    if (modifyMode() && cl::hasRows(q)) {
         m_ui->edtdw_170->setText(q.asString(u"ITEM_170"));
         m_ui->edtdw_171->setText(q.asString(u"ITEM_171"));
         m_ui->edtdw_172->setText(q.asString(u"ITEM_172"));
@@ -77,7 +61,7 @@ void TFinto5::FormShow() {
     for (QLineEdit* edit :
          {m_ui->edtdw_170, m_ui->edtdw_171, m_ui->edtdw_172, m_ui->edtdw_173, m_ui->edtdw_174})
         edit->clear();
-    m_ui->edt_176->setText(QString::number((q.isActive() ? q.recordCount() : 0) + 1));
+    m_ui->edt_176->setText(cl::nextNumber(q));
     m_ui->edt_176->setReadOnly(true);
 }
 
@@ -96,10 +80,8 @@ bool TFinto5::store() {
     if (numberText.isEmpty())
         return false;
     int number = 0;
-    if (!cl::isWholeNumber(numberText, &number)) {
-        cl::showPlain(this, QStringLiteral("输入序号必须为数字！"));
+    if (!cl::readNumber(this, numberText, &number))
         return false;
-    }
     const bool adding = addMode();
     if (!adding && !modifyMode())
         return true;
@@ -124,9 +106,7 @@ bool TFinto5::store() {
         cl::reopen(q);
         cl::renumber(q, kNumber);
     } catch (const EngineError& e) {
-        if (q.state() != engine::Dataset::State::Browse)
-            q.cancel();
-        cl::recover(this, q, kNumber, e.message());
+        cl::abandonEdit(this, q, kNumber, e.message());
         return false;
     }
     m_main.ShowWarning(QStringLiteral("储存成功！"));
@@ -139,7 +119,7 @@ bool TFinto5::store() {
 
 bool TFinto5::sameAsRow() const {
     const engine::Query& q = m_dm.QryCgwcdw;
-    const bool row = q.isActive() && !q.isEmpty();
+    const bool row = cl::hasRows(q);
     auto value = [&](const char16_t* field) { return row ? q.asString(field) : QString(); };
     return m_ui->edtdw_170->text() == value(u"ITEM_170") && m_ui->edtdw_171->text() == value(u"ITEM_171") &&
            m_ui->edtdw_172->text() == value(u"ITEM_172") && m_ui->edtdw_173->text() == value(u"ITEM_173");
@@ -155,8 +135,7 @@ void TFinto5::Button2Click() {
         accept();
         return;
     }
-    if (platform::showBox(this, {QStringLiteral("请注意！"), QStringLiteral("记录已更改，是否保存后退出？"),
-                                 platform::Icon::Question, platform::Yes | platform::No}) == platform::Yes) {
+    if (cl::askToSave(this, QStringLiteral("记录已更改，是否保存后退出？"))) {
         if (!store())
             return;
     }

@@ -1,7 +1,8 @@
 #pragma once
 
-#include <QDialog>
 #include <memory>
+
+#include "units/childlist.h"
 
 namespace Ui {
 class TFinto5;
@@ -15,7 +16,7 @@ class TMainForm;
 namespace tamsel::units {
 
 // The entry dialog of one cooperating unit; its caption tells add from modify.
-class TFinto5 : public QDialog {
+class TFinto5 : public childlist::EntryDialog {
     Q_OBJECT
 public:
     TFinto5(core::TDM& dm, core::TMainForm& mainForm, QWidget* parent = nullptr);
@@ -24,10 +25,9 @@ public:
     Ui::TFinto5* ui() const { return m_ui.get(); }
     static QString addCaption();
     static QString modifyCaption();
-    int Execute(const QString& caption);
 
 public slots:
-    void FormShow();
+    void FormShow() override;
     void Button1Click(); // 储存
     void Button2Click(); // 退出
 
@@ -35,8 +35,6 @@ public:
     void reject() override;
 
 private:
-    bool addMode() const;
-    bool modifyMode() const;
     bool store();
     bool allEmpty(bool trimmed) const;
     bool sameAsRow() const;

@@ -5,7 +5,6 @@
 #include "engine/error.h"
 #include "engine/query.h"
 #include "engine/table.h"
-#include "platform/prompt.h"
 #include "units/childlist.h"
 
 #include "ui_finto7.h"
@@ -38,9 +37,9 @@ QString rankOf(const QString& role) {
 } // namespace
 
 TFinto7::TFinto7(core::TDM& dm, core::TMainForm& mainForm, QWidget* parent)
-    : QDialog(parent), m_ui(std::make_unique<Ui::TFinto7>()), m_dm(dm), m_main(mainForm) {
+    : EntryDialog(addCaption(), modifyCaption(), parent), m_ui(std::make_unique<Ui::TFinto7>()), m_dm(dm),
+      m_main(mainForm) {
     m_ui->setupUi(this);
-    setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint);
     m_ui->cbwy_191->addItems({kChair, QStringLiteral("副主任委员"), kMember});
     m_ui->Edtwy_192->setMaxLength(20);
     m_ui->edtwy_195->setMaxLength(80);
@@ -67,14 +66,6 @@ QString TFinto7::modifyCaption() {
     return QStringLiteral("修改－－【评价委员会名单】");
 }
 
-bool TFinto7::addMode() const {
-    return windowTitle() == addCaption();
-}
-
-bool TFinto7::modifyMode() const {
-    return windowTitle() == modifyCaption();
-}
-
 void TFinto7::reopenInRoleOrder(core::TDM& dm, core::TMainForm& mainForm) {
     engine::Query& q = dm.QryJdwyhmd;
     q.close();
@@ -84,12 +75,6 @@ void TFinto7::reopenInRoleOrder(core::TDM& dm, core::TMainForm& mainForm) {
     q.setParam(QStringLiteral("item_4"), mainForm.currentValue(QStringLiteral("ITEM_4")));
     q.setParam(QStringLiteral("item_dqdm"), mainForm.currentValue(QStringLiteral("ITEM_DQDM")));
     q.open();
-}
-
-int TFinto7::Execute(const QString& caption) {
-    setWindowTitle(caption);
-    FormShow();
-    return platform::showModal(this);
 }
 
 void TFinto7::setAddDefaults() {
@@ -106,8 +91,7 @@ void TFinto7::FormShow() {
     m_main.FillCodeList(m_dm.Tblzdxx, QStringLiteral("item_181"), true, m_ui->cbwy_193);
     m_main.FillCodeList(m_dm.Tblzdxx, QStringLiteral("item_198"), false, m_ui->cbwy_198);
     const engine::Query& q = m_dm.QryJdwyhmd;
-    const bool rows = q.isActive() && !q.isEmpty();
-    if (modifyMode() && rows) {
+    if (modifyMode() && cl::hasRows(q)) {
         m_ui->edtwy_196->setText(q.asString(u"ITEM_196"));
         m_ui->Edtwy_192->setText(q.asString(u"ITEM_192"));
         m_ui->edtwy_197->setText(q.asString(u"ITEM_197"));
@@ -252,7 +236,7 @@ bool TFinto7::store() {
 
 bool TFinto7::differsFromRow() const {
     const engine::Query& q = m_dm.QryJdwyhmd;
-    const bool row = q.isActive() && !q.isEmpty();
+    const bool row = cl::hasRows(q);
     auto value = [&](const char16_t* field) { return row ? q.asString(field) : QString(); };
     auto code = [](const QComboBox* combo) { return combo->currentText().left(3).trimmed(); };
     return m_ui->Edtwy_192->text().trimmed() != value(u"ITEM_192").trimmed() ||
@@ -270,9 +254,7 @@ void TFinto7::Button1Click() {
 void TFinto7::Button2Click() {
     if (!checks())
         return;
-    if (differsFromRow() &&
-        platform::showBox(this, {QStringLiteral("请注意！"), QStringLiteral("记录已更改，是否保存后退出？"),
-                                 platform::Icon::Question, platform::Yes | platform::No}) == platform::Yes) {
+    if (differsFromRow() && cl::askToSave(this, QStringLiteral("记录已更改，是否保存后退出？"))) {
         if (!store())
             return;
     }

@@ -1,7 +1,8 @@
 #pragma once
 
-#include <QDialog>
 #include <memory>
+
+#include "units/childlist.h"
 
 namespace Ui {
 class TFinto7;
@@ -16,7 +17,7 @@ namespace tamsel::units {
 
 // The entry dialog of one committee member. New members are appended to the committee table
 // directly; a change goes through the list's held-back changes. The list is ordered by role.
-class TFinto7 : public QDialog {
+class TFinto7 : public childlist::EntryDialog {
     Q_OBJECT
 public:
     TFinto7(core::TDM& dm, core::TMainForm& mainForm, QWidget* parent = nullptr);
@@ -25,12 +26,11 @@ public:
     Ui::TFinto7* ui() const { return m_ui.get(); }
     static QString addCaption();
     static QString modifyCaption();
-    int Execute(const QString& caption);
     // Rebuilds the list query in role order for the current achievement. Throws engine::EngineError.
     static void reopenInRoleOrder(core::TDM& dm, core::TMainForm& mainForm);
 
 public slots:
-    void FormShow();
+    void FormShow() override;
     void cbwy_191Change(); // only one 主任委员
     void Button1Click();   // 储存
     void Button2Click();   // 退出
@@ -39,8 +39,6 @@ public:
     void reject() override;
 
 private:
-    bool addMode() const;
-    bool modifyMode() const;
     void setAddDefaults();
     // The first failing check's message shown; false then.
     bool checks();

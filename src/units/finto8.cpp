@@ -5,7 +5,6 @@
 #include "engine/error.h"
 #include "engine/query.h"
 #include "engine/table.h"
-#include "platform/prompt.h"
 #include "units/childlist.h"
 
 #include "ui_finto8.h"
@@ -35,9 +34,9 @@ bool allDigits(const QString& text) {
 } // namespace
 
 TFinto8::TFinto8(core::TDM& dm, core::TMainForm& mainForm, QWidget* parent)
-    : QDialog(parent), m_ui(std::make_unique<Ui::TFinto8>()), m_dm(dm), m_main(mainForm) {
+    : EntryDialog(addCaption(), modifyCaption(), parent), m_ui(std::make_unique<Ui::TFinto8>()), m_dm(dm),
+      m_main(mainForm) {
     m_ui->setupUi(this);
-    setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint);
     m_ui->edtry_180->setMaxLength(20);
     m_ui->edt_182_y->setMaxLength(4);
     m_ui->edt_182_m->setMaxLength(2);
@@ -69,27 +68,13 @@ QString TFinto8::modifyCaption() {
     return QStringLiteral("修改－－【成果完成人员名单】");
 }
 
-bool TFinto8::addMode() const {
-    return windowTitle() == addCaption();
-}
-
-bool TFinto8::modifyMode() const {
-    return windowTitle() == modifyCaption();
-}
-
-int TFinto8::Execute(const QString& caption) {
-    setWindowTitle(caption);
-    FormShow();
-    return platform::showModal(this);
-}
-
 void TFinto8::FormShow() {
     m_main.FillCodeList(m_dm.Tblzdxx, QStringLiteral("item_181"), true, m_ui->cbry_181);
     m_main.FillCodeList(m_dm.Tblzdxx, QStringLiteral("item_183"), true, m_ui->cbry_183);
     m_main.FillCodeList(m_dm.Tblzdxx, QStringLiteral("item_184"), true, m_ui->cbry_184);
     m_main.FillCodeList(m_dm.Tblzdxx, QStringLiteral("item_188"), true, m_ui->cbry_188);
     engine::Query& q = m_dm.QryCgwcr;
-    if (modifyMode() && q.isActive() && !q.isEmpty()) {
+    if (modifyMode() && cl::hasRows(q)) {
         m_ui->edtry_180->setText(q.asString(u"ITEM_180"));
         const QString birth = q.asString(u"ITEM_182");
         m_ui->edt_182_y->setText(birth.left(4));
@@ -117,7 +102,7 @@ void TFinto8::FormShow() {
     m_ui->cbry_184->setCurrentIndex(2);
     m_ui->cbry_188->setCurrentIndex(1);
     m_ui->edtry_185->setText(m_main.currentValue(QStringLiteral("ITEM_9")));
-    m_ui->edtry_187->setText(QString::number((q.isActive() ? q.recordCount() : 0) + 1));
+    m_ui->edtry_187->setText(cl::nextNumber(q));
     m_ui->edtry_187->setReadOnly(true);
 }
 
@@ -173,10 +158,8 @@ bool TFinto8::store() {
         return false;
     }
     int number = 0;
-    if (!cl::isWholeNumber(numberText, &number)) {
-        cl::showPlain(this, QStringLiteral("输入序号必须为数字！"));
+    if (!cl::readNumber(this, numberText, &number))
         return false;
-    }
     const bool adding = addMode();
     if (!adding && !modifyMode())
         return true;
@@ -210,9 +193,7 @@ bool TFinto8::store() {
             written << q.value(i);
         cl::writeAtOnce(q);
     } catch (const EngineError& e) {
-        if (q.state() != engine::Dataset::State::Browse)
-            q.cancel();
-        cl::recover(this, q, kNumber, e.message());
+        cl::abandonEdit(this, q, kNumber, e.message());
         return false;
     }
     if (adding)
@@ -265,7 +246,7 @@ void TFinto8::updatePool(const QList<QVariant>& row) {
 
 bool TFinto8::differsFromRow() const {
     const engine::Query& q = m_dm.QryCgwcr;
-    const bool row = q.isActive() && !q.isEmpty();
+    const bool row = cl::hasRows(q);
     auto value = [&](const char16_t* field) { return row ? q.asString(field) : QString(); };
     auto code = [](const QComboBox* combo) { return combo->currentText().left(3).trimmed(); };
     return m_ui->edtry_185->text() != value(u"ITEM_185") || m_ui->edtry_186->text() != value(u"ITEM_186") ||
@@ -285,9 +266,7 @@ void TFinto8::Button2Click() {
         accept();
         return;
     }
-    if (differsFromRow() &&
-        platform::showBox(this, {QStringLiteral("请注意！"), QStringLiteral("记录已更改,是否保存后退出？"),
-                                 platform::Icon::Question, platform::Yes | platform::No}) == platform::Yes) {
+    if (differsFromRow() && cl::askToSave(this, QStringLiteral("记录已更改,是否保存后退出？"))) {
         // A save that failed a check keeps the dialog and its input open.
         if (!store())
             return;

@@ -1,9 +1,10 @@
 #pragma once
 
-#include <QDialog>
 #include <QList>
 #include <QVariant>
 #include <memory>
+
+#include "units/childlist.h"
 
 namespace Ui {
 class TFinto8;
@@ -18,7 +19,7 @@ namespace tamsel::units {
 
 // The entry dialog of one completer. Its caption tells the mode: the add caption appends a
 // person to the list, the modify caption changes the list's current row.
-class TFinto8 : public QDialog {
+class TFinto8 : public childlist::EntryDialog {
     Q_OBJECT
 public:
     TFinto8(core::TDM& dm, core::TMainForm& mainForm, QWidget* parent = nullptr);
@@ -27,11 +28,9 @@ public:
     Ui::TFinto8* ui() const { return m_ui.get(); }
     static QString addCaption();
     static QString modifyCaption();
-    // Sets the caption, fills the dialog and shows it modally.
-    int Execute(const QString& caption);
 
 public slots:
-    void FormShow();
+    void FormShow() override;
     void Button1Click(); // 储存
     void Button2Click(); // 退出
 
@@ -39,8 +38,6 @@ public:
     void reject() override; // Esc leaves as 退出 does
 
 private:
-    bool addMode() const;
-    bool modifyMode() const;
     // 储存; true when the dialog may close (stored, or nothing to store).
     bool store();
     bool differsFromRow() const;

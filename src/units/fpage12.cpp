@@ -24,22 +24,11 @@ namespace cl = childlist;
 
 TFpage12::TFpage12(core::TDM& dm, core::TMainForm& mainForm, TFinto8* into8, TFormWcr* formWcr,
                    QWidget* parent)
-    : QDialog(parent), m_ui(std::make_unique<Ui::TFpage12>()), m_dm(dm), m_main(mainForm), m_into8(into8),
-      m_formWcr(formWcr) {
+    : ListPage(dm, mainForm, parent), m_ui(std::make_unique<Ui::TFpage12>()) {
     m_ui->setupUi(this);
-    if (!m_into8) {
-        m_ownInto8 = std::make_unique<TFinto8>(dm, mainForm, this);
-        m_into8 = m_ownInto8.get();
-    }
-    if (!m_formWcr) {
-        m_ownFormWcr = std::make_unique<TFormWcr>(dm, mainForm, this);
-        m_formWcr = m_ownFormWcr.get();
-    }
-    setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint);
-    QFont caption = m_ui->Panel1->font();
-    caption.setPointSize(caption.pointSize() + 4);
-    caption.setBold(true);
-    m_ui->Panel1->setFont(caption);
+    m_into8 = cl::sharedOrOwn(into8, m_ownInto8, dm, mainForm, this);
+    m_formWcr = cl::sharedOrOwn(formWcr, m_ownFormWcr, dm, mainForm, this);
+    cl::dressPage(this, m_ui->Panel1);
     m_model = new cl::GridModel(dm.TblCgwcr, TFpage8::columns(), this);
     cl::bindGrid(m_ui->DBGrid4, m_model);
     m_ui->DBGrid4->setEditTriggers(QAbstractItemView::NoEditTriggers);
@@ -50,13 +39,13 @@ TFpage12::TFpage12(core::TDM& dm, core::TMainForm& mainForm, TFinto8* into8, TFo
     connect(m_ui->Button1, &QPushButton::clicked, this, &TFpage12::Button1Click);
     connect(m_ui->Button4, &QPushButton::clicked, this, &TFpage12::Button4Click);
     connect(m_ui->quit01, &QPushButton::clicked, this, &TFpage12::quit01Click);
-    resize(cl::kPageWidth, cl::kPageHeight);
+    cl::setPageSize(this);
 }
 
 TFpage12::~TFpage12() = default;
 
 void TFpage12::Load() {
-    setWindowTitle(QStringLiteral("成果名称：") + m_main.currentValue(QStringLiteral("ITEM_3")));
+    cl::setAchievementTitle(this, m_main);
     engine::Table& table = m_dm.TblCgwcr;
     try {
         table.setFiltered(false);
@@ -124,17 +113,11 @@ bool TFpage12::renumberStored(bool fixAbroad) {
 
 void TFpage12::FormShow() {
     renumberStored(true);
-    resize(cl::kPageWidth, cl::kPageHeight);
+    cl::setPageSize(this);
 }
 
 void TFpage12::FormClose() {
     renumberStored(false);
-}
-
-void TFpage12::resizeEvent(QResizeEvent* event) {
-    QDialog::resizeEvent(event);
-    if (size() != QSize(cl::kPageWidth, cl::kPageHeight))
-        resize(cl::kPageWidth, cl::kPageHeight);
 }
 
 void TFpage12::Button5Click() {
@@ -144,7 +127,7 @@ void TFpage12::Button5Click() {
 
 void TFpage12::openEntry(bool modify) {
     engine::Table& table = m_dm.TblCgwcr;
-    const int current = table.isActive() && !table.isEmpty() ? table.asInteger(u"ITEM_187") : 0;
+    const int current = cl::hasRows(table) ? table.asInteger(u"ITEM_187") : 0;
     try {
         TFpage8::setUpTemplates(m_dm);
         m_main.ReopenChildQuery(m_dm.QryCgwcr, QStringLiteral("cgwcr"));
@@ -172,11 +155,10 @@ void TFpage12::Button3Click() {
 
 void TFpage12::Button1Click() {
     engine::Table& table = m_dm.TblCgwcr;
-    if (!table.isActive() || table.isEmpty())
+    if (!cl::hasRows(table))
         return;
     const int remembered = table.asInteger(u"ITEM_187");
-    if (platform::showBox(this, {QStringLiteral("提示信息"), QStringLiteral("是否删除该项目？!"),
-                                 platform::Icon::Information, platform::Yes | platform::No}) != platform::Yes)
+    if (!cl::confirmDelete(this))
         return;
     try {
         table.deleteRecord();
@@ -193,14 +175,11 @@ void TFpage12::Button4Click() {
 }
 
 void TFpage12::quit01Click() {
-    if (!m_dm.TblCgwcr.isActive() || m_dm.TblCgwcr.isEmpty()) {
+    if (!cl::hasRows(m_dm.TblCgwcr)) {
         m_main.ShowWarning(QStringLiteral("成果完成人员名单不能为空！"));
         return;
     }
-    core::TMainForm::setPageDone(m_main.pageButton(QStringLiteral("08")), true);
-    accept();
+    cl::leavePage(this, m_main, QStringLiteral("08"));
 }
-
-void TFpage12::reject() {}
 
 } // namespace tamsel::units

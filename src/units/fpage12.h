@@ -1,6 +1,5 @@
 #pragma once
 
-#include <QDialog>
 #include <memory>
 
 #include "units/childlist.h"
@@ -21,7 +20,7 @@ class TFormWcr;
 
 // The completers of the current achievement as a plain table view (TblCgwcr); opened from the
 // second-level units page.
-class TFpage12 : public QDialog {
+class TFpage12 : public childlist::ListPage {
     Q_OBJECT
 public:
     // The entry and quick-add dialogs are made once at start-up and shared; without them the
@@ -47,12 +46,6 @@ public slots:
     void Button4Click(); // 帮助
     void quit01Click();  // 退出
 
-public:
-    void reject() override;
-
-protected:
-    void resizeEvent(QResizeEvent* event) override;
-
 private:
     // Numbers the table view's records 1 … n in their order; with fixAbroad every
     // 是否留学归国 other than "1" becomes "0". False after showing an engine error.
@@ -61,13 +54,10 @@ private:
     void openEntry(bool modify);
 
     std::unique_ptr<Ui::TFpage12> m_ui;
-    core::TDM& m_dm;
-    core::TMainForm& m_main;
     std::unique_ptr<TFinto8> m_ownInto8;
     std::unique_ptr<TFormWcr> m_ownFormWcr;
     TFinto8* m_into8 = nullptr;
     TFormWcr* m_formWcr = nullptr;
-    childlist::GridModel* m_model = nullptr;
 };
 
 } // namespace tamsel::units

@@ -2,7 +2,6 @@
 
 #include "core/datamodule.h"
 #include "core/mainform.h"
-#include "engine/error.h"
 #include "engine/query.h"
 #include "platform/prompt.h"
 #include "units/finto5.h"
@@ -13,7 +12,6 @@
 
 namespace tamsel::units {
 
-using engine::EngineError;
 namespace cl = childlist;
 
 namespace {
@@ -21,17 +19,10 @@ const QString kNumber = QStringLiteral("ITEM_176");
 }
 
 TFpage5::TFpage5(core::TDM& dm, core::TMainForm& mainForm, TFinto5* into5, QWidget* parent)
-    : QDialog(parent), m_ui(std::make_unique<Ui::TFpage5>()), m_dm(dm), m_main(mainForm), m_into5(into5) {
+    : ListPage(dm, mainForm, parent), m_ui(std::make_unique<Ui::TFpage5>()) {
     m_ui->setupUi(this);
-    if (!m_into5) {
-        m_ownInto5 = std::make_unique<TFinto5>(dm, mainForm, this);
-        m_into5 = m_ownInto5.get();
-    }
-    setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint);
-    QFont caption = m_ui->Panel1->font();
-    caption.setPointSize(caption.pointSize() + 4);
-    caption.setBold(true);
-    m_ui->Panel1->setFont(caption);
+    m_into5 = cl::sharedOrOwn(into5, m_ownInto5, dm, mainForm, this);
+    cl::dressPage(this, m_ui->Panel1);
     m_model = new cl::GridModel(dm.QryCgwcdw,
                                 {{kNumber, QStringLiteral("序号"), {}, false},
                                  {QStringLiteral("ITEM_170"), QStringLiteral("单位名称"), {}, false},
@@ -40,12 +31,7 @@ TFpage5::TFpage5(core::TDM& dm, core::TMainForm& mainForm, TFinto5* into5, QWidg
                                  {QStringLiteral("ITEM_173"), QStringLiteral("联系人"), {}, false},
                                  {QStringLiteral("ITEM_174"), QStringLiteral("联系人电话"), {}, false}},
                                 this);
-    m_model->setEditable(true);
-    m_model->onError = [this](const QString& message) { cl::showEngineError(this, message); };
-    m_model->afterEdit = [this](int row, const QString& field) {
-        if (field == kNumber)
-            DBGrid2ColExit(row);
-    };
+    cl::editInPlace(m_model, this, kNumber, Qt::CaseSensitive, [this](int row) { DBGrid2ColExit(row); });
     cl::bindGrid(m_ui->DBGrid2, m_model);
     cl::nameControls(this);
     connect(m_ui->Button2, &QPushButton::clicked, this, &TFpage5::Button2Click);
@@ -53,7 +39,7 @@ TFpage5::TFpage5(core::TDM& dm, core::TMainForm& mainForm, TFinto5* into5, QWidg
     connect(m_ui->Button1, &QPushButton::clicked, this, &TFpage5::Button1Click);
     connect(m_ui->Button3, &QPushButton::clicked, this, &TFpage5::Button3Click);
     connect(m_ui->quit01, &QPushButton::clicked, this, &TFpage5::quit01Click);
-    resize(cl::kPageWidth, cl::kPageHeight);
+    cl::setPageSize(this);
 }
 
 TFpage5::~TFpage5() = default;
@@ -76,7 +62,7 @@ void TFpage5::setUpTemplates(core::TDM& dm) {
 
 void TFpage5::Load() {
     setUpTemplates(m_dm);
-    setWindowTitle(QStringLiteral("成果名称：") + m_main.currentValue(QStringLiteral("ITEM_3")));
+    cl::setAchievementTitle(this, m_main);
     m_model->reload();
 }
 
@@ -89,13 +75,7 @@ int TFpage5::Execute() {
 
 void TFpage5::FormShow() {
     m_model->reload();
-    resize(cl::kPageWidth, cl::kPageHeight);
-}
-
-void TFpage5::resizeEvent(QResizeEvent* event) {
-    QDialog::resizeEvent(event);
-    if (size() != QSize(cl::kPageWidth, cl::kPageHeight))
-        resize(cl::kPageWidth, cl::kPageHeight);
+    cl::setPageSize(this);
 }
 
 void TFpage5::Button2Click() {
@@ -104,55 +84,26 @@ void TFpage5::Button2Click() {
 }
 
 void TFpage5::btnSave01Click() {
-    const bool rows = m_dm.QryCgwcdw.isActive() && !m_dm.QryCgwcdw.isEmpty();
-    m_into5->Execute(rows ? TFinto5::modifyCaption() : TFinto5::addCaption());
+    m_into5->Execute(cl::hasRows(m_dm.QryCgwcdw) ? TFinto5::modifyCaption() : TFinto5::addCaption());
     m_model->reload();
 }
 
 void TFpage5::Button1Click() {
     engine::Query& q = m_dm.QryCgwcdw;
-    if (!q.isActive() || q.isEmpty())
-        return;
-    const int remembered = q.asInteger(kNumber);
-    if (platform::showBox(this, {QStringLiteral("提示信息"), QStringLiteral("是否删除该项目？!"),
-                                 platform::Icon::Information, platform::Yes | platform::No}) != platform::Yes)
-        return;
-    try {
-        q.deleteRecord();
-        cl::writeAtOnce(q);
-        cl::reopen(q);
-        cl::renumber(q, kNumber);
-    } catch (const EngineError& e) {
-        cl::recover(this, q, kNumber, e.message());
+    if (cl::deleteCurrent(this, q, kNumber, [&q] { cl::reopen(q); }))
         m_model->reload();
-        return;
-    }
-    cl::locateNumber(q, kNumber, remembered);
-    m_model->reload();
 }
 
 void TFpage5::Button3Click() {
-    if (cl::appliedTechnology(m_main) && m_main.Hooks.showHelp)
-        m_main.Hooks.showHelp(QStringLiteral("THelpHzdw"));
+    cl::showAppliedHelp(m_main, QStringLiteral("THelpHzdw"));
 }
 
 void TFpage5::quit01Click() {
-    core::TMainForm::setPageDone(m_main.pageButton(QStringLiteral("05")), true);
-    accept();
+    cl::leavePage(this, m_main, QStringLiteral("05"));
 }
 
 void TFpage5::DBGrid2ColExit(int row) {
-    if (row < 0 || row >= m_model->rowCount())
-        return;
-    const QString typed = m_model->index(row, 0).data(Qt::EditRole).toString().trimmed();
-    for (int r = 0; r < m_model->rowCount(); ++r) {
-        if (r != row && m_model->index(r, 0).data(Qt::EditRole).toString().trimmed() == typed) {
-            cl::showPlain(this, QStringLiteral("序号有重复，请重新输入序号！"));
-            return;
-        }
-    }
+    cl::reportDuplicateNumber(this, *m_model, row);
 }
-
-void TFpage5::reject() {}
 
 } // namespace tamsel::units

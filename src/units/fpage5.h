@@ -1,6 +1,5 @@
 #pragma once
 
-#include <QDialog>
 #include <memory>
 
 #include "units/childlist.h"
@@ -19,7 +18,7 @@ namespace tamsel::units {
 class TFinto5;
 
 // The cooperating units of the current achievement ("合作完成单位情况").
-class TFpage5 : public QDialog {
+class TFpage5 : public childlist::ListPage {
     Q_OBJECT
 public:
     // The entry dialog is made once at start-up; without one the page makes its own.
@@ -28,7 +27,6 @@ public:
 
     Ui::TFpage5* ui() const { return m_ui.get(); }
     TFinto5* into5() const { return m_into5; }
-    childlist::GridModel* gridModel() const { return m_model; }
 
     static void setUpTemplates(core::TDM& dm);
     void Load();
@@ -44,19 +42,10 @@ public slots:
     // Leaving the 序号 column after an in-place edit: a number held by another row is reported.
     void DBGrid2ColExit(int row);
 
-public:
-    void reject() override;
-
-protected:
-    void resizeEvent(QResizeEvent* event) override;
-
 private:
     std::unique_ptr<Ui::TFpage5> m_ui;
-    core::TDM& m_dm;
-    core::TMainForm& m_main;
     std::unique_ptr<TFinto5> m_ownInto5;
     TFinto5* m_into5 = nullptr;
-    childlist::GridModel* m_model = nullptr;
 };
 
 } // namespace tamsel::units

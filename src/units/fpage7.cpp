@@ -2,9 +2,7 @@
 
 #include "core/datamodule.h"
 #include "core/mainform.h"
-#include "engine/error.h"
 #include "engine/query.h"
-#include "platform/prompt.h"
 #include "units/finto7.h"
 
 #include "ui_fpage7.h"
@@ -13,7 +11,6 @@
 
 namespace tamsel::units {
 
-using engine::EngineError;
 namespace cl = childlist;
 
 namespace {
@@ -21,17 +18,10 @@ const QString kNumber = QStringLiteral("ITEM_190");
 }
 
 TFpage7::TFpage7(core::TDM& dm, core::TMainForm& mainForm, TFinto7* into7, QWidget* parent)
-    : QDialog(parent), m_ui(std::make_unique<Ui::TFpage7>()), m_dm(dm), m_main(mainForm), m_into7(into7) {
+    : ListPage(dm, mainForm, parent), m_ui(std::make_unique<Ui::TFpage7>()) {
     m_ui->setupUi(this);
-    if (!m_into7) {
-        m_ownInto7 = std::make_unique<TFinto7>(dm, mainForm, this);
-        m_into7 = m_ownInto7.get();
-    }
-    setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint);
-    QFont caption = m_ui->Panel1->font();
-    caption.setPointSize(caption.pointSize() + 4);
-    caption.setBold(true);
-    m_ui->Panel1->setFont(caption);
+    m_into7 = cl::sharedOrOwn(into7, m_ownInto7, dm, mainForm, this);
+    cl::dressPage(this, m_ui->Panel1);
     const QList<std::pair<QString, QString>> sex{{"0", "男"}, {"1", "女"}};
     const QList<std::pair<QString, QString>> title{
         {"1", "院士"}, {"2", "正高"},     {"3", "副高"},       {"4", "中级"},      {"5", "初级"},
@@ -53,7 +43,7 @@ TFpage7::TFpage7(core::TDM& dm, core::TMainForm& mainForm, TFinto7* into7, QWidg
     connect(m_ui->Button1, &QPushButton::clicked, this, &TFpage7::Button1Click);
     connect(m_ui->Button3, &QPushButton::clicked, this, &TFpage7::Button3Click);
     connect(m_ui->quit01, &QPushButton::clicked, this, &TFpage7::quit01Click);
-    resize(cl::kPageWidth, cl::kPageHeight);
+    cl::setPageSize(this);
 }
 
 TFpage7::~TFpage7() = default;
@@ -75,28 +65,19 @@ void TFpage7::setUpTemplates(core::TDM& dm) {
 
 void TFpage7::Load() {
     setUpTemplates(m_dm);
-    setWindowTitle(QStringLiteral("成果名称：") + m_main.currentValue(QStringLiteral("ITEM_3")));
+    cl::setAchievementTitle(this, m_main);
     m_model->reload();
 }
 
 int TFpage7::Execute() {
     Load();
     FormShow();
-    const int result = platform::showModal(this);
-    m_main.MarkIncompletePages();
-    m_main.ApplyCompleteness();
-    return result;
+    return cl::showAndMark(this, m_main);
 }
 
 void TFpage7::FormShow() {
     m_model->reload();
-    resize(cl::kPageWidth, cl::kPageHeight);
-}
-
-void TFpage7::resizeEvent(QResizeEvent* event) {
-    QDialog::resizeEvent(event);
-    if (size() != QSize(cl::kPageWidth, cl::kPageHeight))
-        resize(cl::kPageWidth, cl::kPageHeight);
+    cl::setPageSize(this);
 }
 
 void TFpage7::Button2Click() {
@@ -105,43 +86,23 @@ void TFpage7::Button2Click() {
 }
 
 void TFpage7::btnSave01Click() {
-    const bool rows = m_dm.QryJdwyhmd.isActive() && !m_dm.QryJdwyhmd.isEmpty();
-    m_into7->Execute(rows ? TFinto7::modifyCaption() : TFinto7::addCaption());
+    m_into7->Execute(cl::hasRows(m_dm.QryJdwyhmd) ? TFinto7::modifyCaption() : TFinto7::addCaption());
     m_model->reload();
 }
 
 void TFpage7::Button1Click() {
-    engine::Query& q = m_dm.QryJdwyhmd;
-    if (!q.isActive() || q.isEmpty())
-        return;
-    const int remembered = q.asInteger(kNumber);
-    if (platform::showBox(this, {QStringLiteral("提示信息"), QStringLiteral("是否删除该项目？!"),
-                                 platform::Icon::Information, platform::Yes | platform::No}) != platform::Yes)
-        return;
-    try {
-        q.deleteRecord();
-        cl::writeAtOnce(q);
-        TFinto7::reopenInRoleOrder(m_dm, m_main);
-        cl::renumber(q, kNumber);
-    } catch (const EngineError& e) {
-        cl::recover(this, q, kNumber, e.message());
+    // The committee is listed in role order, so it is rebuilt in that order.
+    if (cl::deleteCurrent(this, m_dm.QryJdwyhmd, kNumber,
+                          [this] { TFinto7::reopenInRoleOrder(m_dm, m_main); }))
         m_model->reload();
-        return;
-    }
-    cl::locateNumber(q, kNumber, remembered);
-    m_model->reload();
 }
 
 void TFpage7::Button3Click() {
-    if (cl::appliedTechnology(m_main) && m_main.Hooks.showHelp)
-        m_main.Hooks.showHelp(QStringLiteral("THelpPjwy"));
+    cl::showAppliedHelp(m_main, QStringLiteral("THelpPjwy"));
 }
 
 void TFpage7::quit01Click() {
-    core::TMainForm::setPageDone(m_main.pageButton(QStringLiteral("07")), true);
-    accept();
+    cl::leavePage(this, m_main, QStringLiteral("07"));
 }
-
-void TFpage7::reject() {}
 
 } // namespace tamsel::units

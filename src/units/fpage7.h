@@ -1,6 +1,5 @@
 #pragma once
 
-#include <QDialog>
 #include <memory>
 
 #include "units/childlist.h"
@@ -19,7 +18,7 @@ namespace tamsel::units {
 class TFinto7;
 
 // The evaluation committee of the current achievement ("评价委员会名单"), in role order.
-class TFpage7 : public QDialog {
+class TFpage7 : public childlist::ListPage {
     Q_OBJECT
 public:
     // The entry dialog is made once at start-up; without one the page makes its own.
@@ -28,7 +27,6 @@ public:
 
     Ui::TFpage7* ui() const { return m_ui.get(); }
     TFinto7* into7() const { return m_into7; }
-    childlist::GridModel* gridModel() const { return m_model; }
 
     static void setUpTemplates(core::TDM& dm);
     void Load();
@@ -42,19 +40,10 @@ public slots:
     void Button3Click();   // 帮助
     void quit01Click();    // 退出
 
-public:
-    void reject() override;
-
-protected:
-    void resizeEvent(QResizeEvent* event) override;
-
 private:
     std::unique_ptr<Ui::TFpage7> m_ui;
-    core::TDM& m_dm;
-    core::TMainForm& m_main;
     std::unique_ptr<TFinto7> m_ownInto7;
     TFinto7* m_into7 = nullptr;
-    childlist::GridModel* m_model = nullptr;
 };
 
 } // namespace tamsel::units

@@ -2,9 +2,7 @@
 
 #include "core/datamodule.h"
 #include "core/mainform.h"
-#include "engine/error.h"
 #include "engine/query.h"
-#include "platform/prompt.h"
 #include "units/finto8.h"
 #include "units/formwcr.h"
 
@@ -15,7 +13,6 @@
 
 namespace tamsel::units {
 
-using engine::EngineError;
 namespace cl = childlist;
 
 namespace {
@@ -23,29 +20,13 @@ const QString kNumber = QStringLiteral("ITEM_187");
 }
 
 TFpage8::TFpage8(core::TDM& dm, core::TMainForm& mainForm, TFinto8* into8, TFormWcr* formWcr, QWidget* parent)
-    : QDialog(parent), m_ui(std::make_unique<Ui::TFpage8>()), m_dm(dm), m_main(mainForm), m_into8(into8),
-      m_formWcr(formWcr) {
+    : ListPage(dm, mainForm, parent), m_ui(std::make_unique<Ui::TFpage8>()) {
     m_ui->setupUi(this);
-    if (!m_into8) {
-        m_ownInto8 = std::make_unique<TFinto8>(dm, mainForm, this);
-        m_into8 = m_ownInto8.get();
-    }
-    if (!m_formWcr) {
-        m_ownFormWcr = std::make_unique<TFormWcr>(dm, mainForm, this);
-        m_formWcr = m_ownFormWcr.get();
-    }
-    setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint);
-    QFont caption = m_ui->Panel1->font();
-    caption.setPointSize(caption.pointSize() + 4);
-    caption.setBold(true);
-    m_ui->Panel1->setFont(caption);
+    m_into8 = cl::sharedOrOwn(into8, m_ownInto8, dm, mainForm, this);
+    m_formWcr = cl::sharedOrOwn(formWcr, m_ownFormWcr, dm, mainForm, this);
+    cl::dressPage(this, m_ui->Panel1);
     m_model = new cl::GridModel(dm.QryCgwcr, columns(), this);
-    m_model->setEditable(true);
-    m_model->onError = [this](const QString& message) { cl::showEngineError(this, message); };
-    m_model->afterEdit = [this](int row, const QString& field) {
-        if (field.compare(kNumber, Qt::CaseInsensitive) == 0)
-            DBGrid4ColExit(row);
-    };
+    cl::editInPlace(m_model, this, kNumber, Qt::CaseInsensitive, [this](int row) { DBGrid4ColExit(row); });
     cl::bindGrid(m_ui->DBGrid4, m_model);
     m_ui->DBGrid4->setItemDelegate(new cl::CodeDelegate(m_ui->DBGrid4));
     cl::nameControls(this);
@@ -55,7 +36,7 @@ TFpage8::TFpage8(core::TDM& dm, core::TMainForm& mainForm, TFinto8* into8, TForm
     connect(m_ui->Button1, &QPushButton::clicked, this, &TFpage8::Button1Click);
     connect(m_ui->Button4, &QPushButton::clicked, this, &TFpage8::Button4Click);
     connect(m_ui->quit01, &QPushButton::clicked, this, &TFpage8::quit01Click);
-    resize(cl::kPageWidth, cl::kPageHeight);
+    cl::setPageSize(this);
 }
 
 TFpage8::~TFpage8() = default;
@@ -100,33 +81,24 @@ void TFpage8::setUpTemplates(core::TDM& dm) {
 
 void TFpage8::Load() {
     setUpTemplates(m_dm);
-    setWindowTitle(QStringLiteral("成果名称：") + m_main.currentValue(QStringLiteral("ITEM_3")));
+    cl::setAchievementTitle(this, m_main);
     m_model->reload();
 }
 
 int TFpage8::Execute() {
     Load();
     FormShow();
-    const int result = platform::showModal(this);
-    m_main.MarkIncompletePages();
-    m_main.ApplyCompleteness();
-    return result;
+    return cl::showAndMark(this, m_main);
 }
 
 void TFpage8::FormShow() {
     m_model->reload();
-    resize(cl::kPageWidth, cl::kPageHeight);
+    cl::setPageSize(this);
 }
 
 void TFpage8::showEvent(QShowEvent* event) {
     QDialog::showEvent(event);
     m_ui->DBGrid4->resizeColumnsToContents();
-}
-
-void TFpage8::resizeEvent(QResizeEvent* event) {
-    QDialog::resizeEvent(event);
-    if (size() != QSize(cl::kPageWidth, cl::kPageHeight))
-        resize(cl::kPageWidth, cl::kPageHeight);
 }
 
 void TFpage8::Button5Click() {
@@ -140,61 +112,30 @@ void TFpage8::Button2Click() {
 }
 
 void TFpage8::Button3Click() {
-    const bool rows = m_dm.QryCgwcr.isActive() && !m_dm.QryCgwcr.isEmpty();
-    m_into8->Execute(rows ? TFinto8::modifyCaption() : TFinto8::addCaption());
+    m_into8->Execute(cl::hasRows(m_dm.QryCgwcr) ? TFinto8::modifyCaption() : TFinto8::addCaption());
     m_model->reload();
 }
 
 void TFpage8::Button1Click() {
     engine::Query& q = m_dm.QryCgwcr;
-    if (!q.isActive() || q.isEmpty())
-        return;
-    const int remembered = q.asInteger(kNumber);
-    if (platform::showBox(this, {QStringLiteral("提示信息"), QStringLiteral("是否删除该项目？!"),
-                                 platform::Icon::Information, platform::Yes | platform::No}) != platform::Yes)
-        return;
-    try {
-        q.deleteRecord();
-        cl::writeAtOnce(q);
-        cl::reopen(q);
-        cl::renumber(q, kNumber);
-    } catch (const EngineError& e) {
-        cl::recover(this, q, kNumber, e.message());
+    if (cl::deleteCurrent(this, q, kNumber, [&q] { cl::reopen(q); }))
         m_model->reload();
-        return;
-    }
-    cl::locateNumber(q, kNumber, remembered);
-    m_model->reload();
 }
 
 void TFpage8::Button4Click() {
-    if (cl::appliedTechnology(m_main) && m_main.Hooks.showHelp)
-        m_main.Hooks.showHelp(QStringLiteral("THelpWcr"));
+    cl::showAppliedHelp(m_main, QStringLiteral("THelpWcr"));
 }
 
 void TFpage8::quit01Click() {
-    if (!m_dm.QryCgwcr.isActive() || m_dm.QryCgwcr.isEmpty()) {
+    if (!cl::hasRows(m_dm.QryCgwcr)) {
         m_main.ShowWarning(QStringLiteral("成果完成人员名单不能为空！"));
         return;
     }
-    core::TMainForm::setPageDone(m_main.pageButton(QStringLiteral("08")), true);
-    accept();
+    cl::leavePage(this, m_main, QStringLiteral("08"));
 }
 
 void TFpage8::DBGrid4ColExit(int row) {
-    if (row < 0 || row >= m_model->rowCount())
-        return;
-    const QString typed = m_model->index(row, 0).data(Qt::EditRole).toString().trimmed();
-    for (int r = 0; r < m_model->rowCount(); ++r) {
-        if (r != row && m_model->index(r, 0).data(Qt::EditRole).toString().trimmed() == typed) {
-            cl::showPlain(this, QStringLiteral("序号有重复，请重新输入序号！"));
-            return;
-        }
-    }
-}
-
-void TFpage8::reject() {
-    // Esc does not leave the page: 退出 checks the list first.
+    cl::reportDuplicateNumber(this, *m_model, row);
 }
 
 } // namespace tamsel::units

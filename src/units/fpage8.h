@@ -1,6 +1,5 @@
 #pragma once
 
-#include <QDialog>
 #include <memory>
 
 #include "units/childlist.h"
@@ -21,7 +20,7 @@ class TFormWcr;
 
 // The completers of the current achievement ("成果完成人员名单"): a list over the buffered
 // QryCgwcr, edited in place or through the entry dialog, renumbered after every change.
-class TFpage8 : public QDialog {
+class TFpage8 : public childlist::ListPage {
     Q_OBJECT
 public:
     // The entry and quick-add dialogs are made once at start-up and shared; without them the
@@ -33,7 +32,6 @@ public:
     Ui::TFpage8* ui() const { return m_ui.get(); }
     TFinto8* into8() const { return m_into8; }
     TFormWcr* formWcr() const { return m_formWcr; }
-    childlist::GridModel* gridModel() const { return m_model; }
 
     // The statement templates that write the list's held-back changes.
     static void setUpTemplates(core::TDM& dm);
@@ -55,22 +53,15 @@ public slots:
     // Leaving the 序号 column after an in-place edit: a number held by another row is reported.
     void DBGrid4ColExit(int row);
 
-public:
-    void reject() override; // left only through 退出
-
 protected:
     void showEvent(QShowEvent* event) override;
-    void resizeEvent(QResizeEvent* event) override;
 
 private:
     std::unique_ptr<Ui::TFpage8> m_ui;
-    core::TDM& m_dm;
-    core::TMainForm& m_main;
     std::unique_ptr<TFinto8> m_ownInto8;
     std::unique_ptr<TFormWcr> m_ownFormWcr;
     TFinto8* m_into8 = nullptr;
     TFormWcr* m_formWcr = nullptr;
-    childlist::GridModel* m_model = nullptr;
 };
 
 } // namespace tamsel::units
