@@ -170,8 +170,10 @@ void TFpage12::Button1Click() {
 }
 
 void TFpage12::Button4Click() {
+    // This view has no help page of its own: it shows the general instructions of the category.
     if (m_main.Hooks.showHelp)
-        m_main.Hooks.showHelp(QStringLiteral("THelpWcr"));
+        m_main.Hooks.showHelp(cl::appliedTechnology(m_main) ? QStringLiteral("THelpForm")
+                                                            : QStringLiteral("THelpForm_rj"));
 }
 
 void TFpage12::quit01Click() {

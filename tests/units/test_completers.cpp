@@ -485,8 +485,9 @@ void TestCompleters::entryDialogDefaultsAndLeaving() {
 void TestCompleters::helpOnlyForAppliedTechnology_data() {
     QTest::addColumn<int>("category");
     QTest::addColumn<QStringList>("shown");
-    QTest::newRow("applied technology") << 0 << QStringList{"THelpWcr", "THelpHzdw", "THelpPjwy"};
-    QTest::newRow("soft science") << 1 << QStringList{};
+    QTest::newRow("applied technology")
+        << 0 << QStringList{"THelpWcr", "THelpHzdw", "THelpPjwy", "THelpForm"};
+    QTest::newRow("soft science") << 1 << QStringList{"THelpForm_rj"};
 }
 
 void TestCompleters::helpOnlyForAppliedTechnology() {
@@ -499,9 +500,12 @@ void TestCompleters::helpOnlyForAppliedTechnology() {
     TFpage8 completers(*f.dm, *f.main);
     units::TFpage5 units(*f.dm, *f.main);
     units::TFpage7 committee(*f.dm, *f.main);
+    TFpage12 view(*f.dm, *f.main);
     completers.Button4Click();
     units.Button3Click();
     committee.Button3Click();
+    // The table view has no help of its own: the category's general instructions.
+    view.Button4Click();
     QCOMPARE(help, shown);
 }
 
