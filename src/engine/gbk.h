@@ -13,7 +13,9 @@ namespace tamsel::engine {
 // Encodes text; returns false when a character has no GBK form (out is then undefined).
 bool encodeGbk(QStringView text, QByteArray* out);
 QString decodeGbk(const char* data, qsizetype size);
-inline QString decodeGbk(const QByteArray& bytes) { return decodeGbk(bytes.constData(), bytes.size()); }
+inline QString decodeGbk(const QByteArray& bytes) {
+    return decodeGbk(bytes.constData(), bytes.size());
+}
 
 // Byte length of text in GBK, or -1 when a character cannot be encoded.
 qsizetype gbkByteLength(QStringView text);
