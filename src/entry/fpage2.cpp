@@ -6,14 +6,13 @@
 #include "engine/gbk.h"
 #include "entry/fpage6.h"
 #include "entry/patents.h"
+#include "platform/placement.h"
 #include "platform/prompt.h"
 
 #include "ui_fpage2.h"
 
 #include <QCloseEvent>
-#include <QGuiApplication>
 #include <QRadioButton>
-#include <QScreen>
 
 namespace tamsel::entry {
 
@@ -361,10 +360,7 @@ int TFpage2::Execute() {
 }
 
 void TFpage2::FormShow() {
-    resize(kWidth, kHeight);
-    if (const QScreen* screen = QGuiApplication::primaryScreen()) {
-        move(screen->availableGeometry().center() - QPoint(kWidth / 2, kHeight / 2));
-    }
+    platform::placePage(this, kWidth, kHeight);
     applyStatus(false);
 }
 

@@ -5,6 +5,7 @@
 #include "engine/error.h"
 #include "engine/gbk.h"
 #include "entry/pagedate.h"
+#include "platform/placement.h"
 #include "platform/prompt.h"
 
 #include "ui_fpage3.h"
@@ -13,12 +14,10 @@
 #include <QCloseEvent>
 #include <QComboBox>
 #include <QFont>
-#include <QGuiApplication>
 #include <QLabel>
 #include <QLineEdit>
 #include <QRadioButton>
 #include <QScopedValueRollback>
-#include <QScreen>
 #include <cmath>
 
 namespace tamsel::entry {
@@ -396,10 +395,7 @@ int TFpage3::Execute() {
 }
 
 void TFpage3::FormShow() {
-    resize(kWidth, kHeight);
-    if (const QScreen* screen = QGuiApplication::primaryScreen()) {
-        move(screen->availableGeometry().center() - QPoint(kWidth / 2, kHeight / 2));
-    }
+    platform::placePage(this, kWidth, kHeight);
     setNationalRequired(m_ui->CB_126_01->isChecked());
 }
 

@@ -4,16 +4,15 @@
 #include "core/mainform.h"
 #include "engine/error.h"
 #include "entry/pagedate.h"
+#include "platform/placement.h"
 #include "platform/prompt.h"
 
 #include "ui_fpage9.h"
 
 #include <QCloseEvent>
 #include <QFont>
-#include <QGuiApplication>
 #include <QLineEdit>
 #include <QPlainTextEdit>
-#include <QScreen>
 
 namespace tamsel::entry {
 
@@ -108,10 +107,7 @@ int TFpage9::Execute() {
 }
 
 void TFpage9::FormShow() {
-    resize(kWidth, kHeight);
-    if (const QScreen* screen = QGuiApplication::primaryScreen()) {
-        move(screen->availableGeometry().center() - QPoint(kWidth / 2, kHeight / 2));
-    }
+    platform::placePage(this, kWidth, kHeight);
 }
 
 void TFpage9::closeEvent(QCloseEvent* event) {

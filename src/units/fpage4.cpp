@@ -4,6 +4,7 @@
 #include "core/mainform.h"
 #include "engine/error.h"
 #include "engine/gbk.h"
+#include "platform/placement.h"
 #include "platform/prompt.h"
 #include "units/dwform.h"
 #include "units/unitrecord.h"
@@ -13,9 +14,7 @@
 #include <QCloseEvent>
 #include <QComboBox>
 #include <QFont>
-#include <QGuiApplication>
 #include <QLabel>
-#include <QScreen>
 #include <algorithm>
 
 namespace tamsel::units {
@@ -178,10 +177,7 @@ int TFpage4::Execute() {
 // --- Showing ----------------------------------------------------------------------------------------
 
 void TFpage4::FormShow() {
-    resize(kWidth, kHeight);
-    if (const QScreen* screen = QGuiApplication::primaryScreen()) {
-        move(screen->availableGeometry().center() - QPoint(kWidth / 2, kHeight / 2));
-    }
+    platform::placePage(this, kWidth, kHeight);
 }
 
 void TFpage4::FormResize() {
