@@ -418,9 +418,13 @@ private slots:
             codes.insert(r.value(0));
         }
         QCOMPARE(codes.size(), 34);
+        QStringList ministries;
         for (const QStringList& r : records(QStringLiteral("lsbw.dbf"))) {
             QVERIFY(!r.value(0).isEmpty() && r.value(0).size() <= 3);
+            ministries << r.value(1);
         }
+        QVERIFY(ministries.contains(QStringLiteral("国家信访局")));
+        QVERIFY(ministries.contains(QStringLiteral("国务院参事室")));
         const QStringList sources = options(QStringLiteral("item_126"));
         for (const QStringList& r : records(QStringLiteral("DFJHZDXX.DBF"))) {
             QVERIFY2(sources.contains(r.value(0)), qPrintable(r.join(' ')));
@@ -453,8 +457,11 @@ private slots:
             QVERIFY2(code.size() <= codeWidth && !r.value(2).isEmpty(), qPrintable(code));
             codes.insert(code);
             path = path.mid(0, level - 1);
-            QVERIFY2(path.isEmpty() || code.startsWith(path.last()), qPrintable(code));
-            path << code;
+            // A bracketed alternative class ("[TN98]") belongs where its number does.
+            QString number = code;
+            number.remove(QLatin1Char('[')).remove(QLatin1Char(']'));
+            QVERIFY2(path.isEmpty() || number.startsWith(path.last()), qPrintable(code));
+            path << number;
             if (level == 1) {
                 tops << code;
             }
@@ -466,6 +473,40 @@ private slots:
         } else {
             QVERIFY(tops.size() >= 60 && codes.size() > 600);
         }
+    }
+
+    void matchesReference_data() {
+        QTest::addColumn<QString>("file");
+        QTest::addColumn<QString>("reference");
+        QTest::addColumn<int>("codeColumn");
+        QTest::addColumn<int>("codeLength"); // leading characters of the reference code kept, 0: all
+        QTest::newRow("xkfl") << "xkfl.dbf"
+                              << "xkfl-gbt13745-2009.tsv" << 1 << 0;
+        QTest::newRow("ztflh") << "ztflh.dbf"
+                               << "ztflh-clc4.tsv" << 1 << 0;
+        QTest::newRow("province") << "province.dbf"
+                                  << "province-gbt2260.tsv" << 0 << 3;
+    }
+    // The delivered code tables are the public standards' lists, code for code and in order.
+    void matchesReference() {
+        QFETCH(QString, file);
+        QFETCH(QString, reference);
+        QFETCH(int, codeColumn);
+        QFETCH(int, codeLength);
+        QFile list(QStringLiteral(TAMSEL_TESTS_SOURCE_DIR "/data_folder/reference/") + reference);
+        QVERIFY(list.open(QIODevice::ReadOnly));
+        QStringList expected;
+        for (const QString& line :
+             QString::fromUtf8(list.readAll()).split(QLatin1Char('\n'), Qt::SkipEmptyParts)) {
+            const QStringList parts = line.split(QLatin1Char('\t'));
+            expected << (codeLength > 0 ? parts.value(0).left(codeLength) : parts.value(0)) +
+                            QLatin1Char(' ') + parts.value(1).trimmed();
+        }
+        QStringList delivered;
+        for (const QStringList& r : records(file)) {
+            delivered << r.value(codeColumn) + QLatin1Char(' ') + r.value(codeColumn + 1);
+        }
+        QCOMPARE(delivered, expected);
     }
 
     void generatorRefusesBadSources_data() {
