@@ -7,6 +7,7 @@
 #include "engine/query.h"
 #include "platform/prompt.h"
 #include "units/fpage4.h"
+#include "units/unitrecord.h"
 
 #include "ui_dwform.h"
 
@@ -108,6 +109,7 @@ void Tdw_Form::LoadFromDwqk() {
     m_main.SelectCode(value("item_64"), m_ui->cb_64);
     m_main.FillCodeNameList(m_dm.tblLsbw, m_ui->cb_63, false, QStringLiteral("Bwdm"), QStringLiteral("Bwmc"));
     m_main.SelectCode(value("item_63"), m_ui->cb_63);
+    showUnlistedCode(value("item_63"), m_ui->cb_63);
 }
 
 int Tdw_Form::Execute() {

@@ -151,6 +151,7 @@ bool TFpage4::LoadFromAchievement() {
         m_main.SelectCode(shared("ITEM_64"), m_ui->cb_64);
         m_main.SelectCode(mine("ITEM_41_3"), m_ui->CB_41_3);
         m_main.SelectCode(mine("ITEM_63"), m_ui->cb_63);
+        showUnlistedCode(mine("ITEM_63"), m_ui->cb_63);
         const bool enterprise = unitType == QLatin1String("3");
         setEnterpriseEnabled(enterprise);
         m_ui->cb_163->setChecked(enterprise && mine("ITEM_163").trimmed() == QLatin1String("1"));
@@ -408,6 +409,7 @@ void TFpage4::Button1Click() {
     }
     m_main.SelectCode(value("item_64"), m_ui->cb_64);
     m_main.SelectCode(value("item_63"), m_ui->cb_63);
+    showUnlistedCode(value("item_63"), m_ui->cb_63);
     const bool enterprise = value("item_62").trimmed() == QLatin1String("3");
     setEnterpriseEnabled(enterprise);
     m_ui->cb_163->setChecked(enterprise && value("item_163").trimmed() == QLatin1String("1"));

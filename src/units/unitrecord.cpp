@@ -3,6 +3,8 @@
 #include "engine/dataset.h"
 #include "engine/error.h"
 
+#include <QComboBox>
+
 namespace tamsel::units {
 
 void setFixedUnitValues(engine::Dataset& unit) {
@@ -46,6 +48,19 @@ QString unitValue(const engine::Dataset& unit, const QString& field) {
     } catch (const engine::EngineError&) {
         return QString();
     }
+}
+
+void showUnlistedCode(const QString& code, QComboBox* combo) {
+    const QString bare = code.trimmed();
+    if (!combo || bare.isEmpty() || combo->currentText().section(QLatin1Char(' '), 0, 0) == bare) {
+        return;
+    }
+    int at = combo->findText(bare);
+    if (at < 0) {
+        combo->addItem(bare);
+        at = combo->count() - 1;
+    }
+    combo->setCurrentIndex(at);
 }
 
 } // namespace tamsel::units

@@ -2,6 +2,8 @@
 
 #include <QString>
 
+class QComboBox;
+
 namespace tamsel::engine {
 class Dataset;
 }
@@ -21,5 +23,9 @@ void setFixedUnitValues(engine::Dataset& unit);
 void cancelQuietly(engine::Dataset& unit);
 // A field of the unit table's current record; empty when the table is closed or empty.
 QString unitValue(const engine::Dataset& unit, const QString& field);
+// After a stored code was selected in a "code  (name)" list: a code the list lacks (a
+// ministry an older data folder knew) is shown and selected as the bare code, so it is
+// neither shown as empty nor lost when the page is stored.
+void showUnlistedCode(const QString& code, QComboBox* combo);
 
 } // namespace tamsel::units

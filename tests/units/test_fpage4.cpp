@@ -165,6 +165,7 @@ private slots:
     void leaving_data();
     void leaving();
     void failedPostKeepsRecord();
+    void unlistedMinistryKept();
     void storeThroughMainWindow();
     void unitSituationStoresApostrophe_data();
     void unitSituationStoresApostrophe();
@@ -434,6 +435,22 @@ void TestFirstUnitPage::failedPostKeepsRecord() {
     f.page->quit01Click();
     TAMSEL_VERIFY_UI(ui);
     QCOMPARE(f.page->result(), 0);
+}
+
+// A ministry code that the delivered list lacks shows as the bare code, is no change on
+// leaving and is stored again as it was.
+void TestFirstUnitPage::unlistedMinistryKept() {
+    QHash<QString, QVariant> achievement = completeAchievement();
+    achievement.insert("ITEM_63", "399");
+    Fixture f(achievement);
+    QVERIFY(f.page->LoadFromAchievement());
+    QCOMPARE(f.control<QComboBox>("cb_63")->currentText(), QString("399"));
+    ScriptedUi ui;
+    f.page->quit01Click();
+    ui.expectBox("Tamsel", "储存成功！");
+    f.page->btnSave01Click();
+    TAMSEL_VERIFY_UI(ui);
+    QCOMPARE(f.pelk()["ITEM_63"], QString("399"));
 }
 
 void TestFirstUnitPage::storeThroughMainWindow() {
