@@ -11,6 +11,7 @@
 #include "entry/fpage6.h"
 #include "entry/fpage9.h"
 #include "help/helpwindows.h"
+#include "print/printform.h"
 #include "units/dwform.h"
 #include "units/finto5.h"
 #include "units/finto7.h"
@@ -86,6 +87,15 @@ void createOtherWindows(core::Application& application) {
     hooks.page03 = [projectPage] { projectPage->Execute(); };
     auto* certificatePage = application.adopt(std::make_unique<entry::TFpage9>(dm, main));
     hooks.page09 = [certificatePage] { certificatePage->Execute(); };
+
+    // "打印" prints the achievement current in the list.
+    auto* printForm = application.adopt(std::make_unique<print::TPrintForm>(dm));
+    hooks.printDialog = [printForm, &dm] {
+        const engine::Query& list = dm.Qrypelk;
+        printForm->setAchievement({list.asString(u"ITEM_4"), list.asString(u"ITEM_DQDM")},
+                                  list.asString(u"ITEM_CGLB"));
+        printForm->Execute();
+    };
 
     for (const QString& name : help::helpWindowNames().mid(2)) {
         addHelp(name);

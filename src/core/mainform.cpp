@@ -830,7 +830,9 @@ void TMainForm::BitBtn4Click() {
         showEngineError(e.message());
         return;
     }
-    // The print dialog joins here.
+    if (Hooks.printDialog) {
+        Hooks.printDialog();
+    }
 }
 
 // --- Query builder -------------------------------------------------------------------------------------

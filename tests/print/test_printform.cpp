@@ -1,0 +1,124 @@
+// The print dialog: panels and buttons per category, and the Word output through the dialog
+// (question, files written, documents opened cover first).
+#include "core/datamodule.h"
+#include "platform/opendocument.h"
+#include "print/printform.h"
+#include "printfixture.h"
+#include "support/scriptedui.h"
+#include "support/testmain.h"
+
+#include <QPushButton>
+#include <QTest>
+
+using namespace tamsel;
+using print::TPrintForm;
+using test::ScriptedUi;
+
+namespace {
+
+// Records the documents the dialog opens; the desktop is never asked.
+struct Opened {
+    QStringList files;
+    bool succeed = true;
+    Opened() {
+        platform::setDocumentOpener([this](const QString& path) {
+            files.append(path);
+            return succeed;
+        });
+    }
+    ~Opened() { platform::setDocumentOpener({}); }
+};
+
+const QString kQuestion = QStringLiteral("您确定输出word文档吗？");
+
+} // namespace
+
+class TestPrintForm : public QObject {
+    Q_OBJECT
+
+private slots:
+    void panelsFollowCategory_data() {
+        QTest::addColumn<QString>("category");
+        QTest::newRow("applied technology") << QStringLiteral("1");
+        QTest::newRow("soft science") << QStringLiteral("2");
+        QTest::newRow("basic theory") << QStringLiteral("3");
+    }
+    void panelsFollowCategory() {
+        QFETCH(QString, category);
+        const bool applied = category == u"1";
+        core::TDM dm(QStringLiteral(TAMSEL_BUILD_DATA_DIR));
+        TPrintForm form(dm);
+        const auto shown = [&](const char* name) {
+            auto* widget = form.findChild<QWidget*>(QLatin1String(name));
+            return widget != nullptr && widget->isVisibleTo(&form);
+        };
+        form.setAchievement({}, category);
+        form.FormShow();
+        QVERIFY(shown("Panel5") && !shown("Panel2"));
+        QCOMPARE(shown("YY_Button"), applied);
+        QCOMPARE(shown("YY_SButton"), applied);
+        QCOMPARE(shown("RJ_Button"), !applied);
+        QCOMPARE(shown("RJ_SButton"), !applied);
+        QVERIFY(shown("Button5") && shown("Button6"));
+
+        form.Button7Click();
+        QCOMPARE(shown("Panel2"), applied);
+        QCOMPARE(shown("Panel1"), !applied);
+        QVERIFY(!shown("Panel5"));
+        form.findChild<QPushButton*>(QLatin1String(applied ? "btnBack2" : "btnBack1"))->click();
+        QVERIFY(shown("Panel5"));
+        form.Button4Click();
+        QCOMPARE(shown("Panel3"), applied);
+        QCOMPARE(shown("Panel4"), !applied);
+    }
+
+    void wordOutput() {
+        test::PrintFolder f;
+        core::TDM dm(f.folder.path());
+        TPrintForm form(dm);
+        form.setOutputFolder(f.output());
+        form.setAchievement({QStringLiteral("2008000001"), QStringLiteral(".")}, QStringLiteral("1"));
+        form.FormShow();
+        Opened opened;
+        {
+            ScriptedUi ui;
+            ui.expectBox(QStringLiteral("提示"), kQuestion, platform::Cancel);
+            form.YY_ButtonClick();
+            TAMSEL_VERIFY_UI(ui);
+            QCOMPARE(f.written(), QStringList());
+            QCOMPARE(opened.files, QStringList());
+        }
+        {
+            ScriptedUi ui;
+            ui.expectBox(QStringLiteral("提示"), kQuestion, platform::Ok);
+            form.YY_ButtonClick();
+            TAMSEL_VERIFY_UI(ui);
+            QCOMPARE(opened.files.size(), 2);
+            QVERIFY(opened.files.at(0).contains(QStringLiteral("/应用技术封面_2008000001_十个汉字")));
+            QVERIFY(opened.files.at(1).contains(QStringLiteral("/应用技术登记表_2008000001_")));
+            QCOMPARE(f.written().size(), 2);
+        }
+        {
+            // Nothing can open it: the message says where the file is.
+            opened.succeed = false;
+            ScriptedUi ui;
+            ui.expectBox(QStringLiteral("提示"), kQuestion, platform::Ok);
+            ui.expectBox(QStringLiteral("提示"), f.output(), platform::Ok, ScriptedUi::Match::Contains);
+            form.Button5Click();
+            TAMSEL_VERIFY_UI(ui);
+        }
+        {
+            QVERIFY(QFile::remove(f.folder.file(QStringLiteral("科学技术成果鉴定证书.dotx"))));
+            ScriptedUi ui;
+            ui.expectBox(QStringLiteral("提示"), kQuestion, platform::Ok);
+            ui.expectBox(QStringLiteral("Tamsel"), QStringLiteral("您的电脑上没有相应的报表"),
+                         platform::Icon::Error);
+            form.Button6Click();
+            TAMSEL_VERIFY_UI(ui);
+            QCOMPARE(f.written().size(), 3);
+        }
+    }
+};
+
+TAMSEL_TEST(TestPrintForm)
+#include "test_printform.moc"
