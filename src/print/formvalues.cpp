@@ -509,8 +509,12 @@ QList<DocumentPlan> documentsOf(WordButton button) {
 // ---------------------------------------------------------------------------------------------
 // PrintData
 
-PrintData::PrintData(const QString& dataFolder, const AchievementKey& key)
-    : m_folder(dataFolder), m_key(key) {
+PrintData::PrintData(const QString& dataFolder, const AchievementKey& key, const Prefetched& prefetched)
+    : m_folder(dataFolder), m_key(key), m_rows(prefetched.rows) {
+    if (prefetched.achievement) {
+        m_achievement = *prefetched.achievement;
+        return;
+    }
     const QList<Record> found =
         select(QStringLiteral("select * from pelk where item_4=:item_4 and item_dqdm=:item_dqdm"),
                {{QStringLiteral("item_4"), key.item4}, {QStringLiteral("item_dqdm"), key.dqdm}});

@@ -17,13 +17,20 @@ struct AchievementKey {
     QString dqdm;
 };
 
+// Rows a caller already holds for the achievement (the main window's current record and child
+// lists), so that a print need not scan the tables again; what is absent is read.
+struct Prefetched {
+    std::optional<Record> achievement;
+    QHash<int, QList<Record>> rows; // by PrintData::List, in 序号 order
+};
+
 // What one print reads: the achievement, its child lists and the code tables, each read once
 // through the engine with bound values and kept for the rest of the print.
 class PrintData {
 public:
     // Throws engine::EngineError when a table cannot be read, DocumentError when the
     // achievement is not in pelk.
-    PrintData(const QString& dataFolder, const AchievementKey& key);
+    PrintData(const QString& dataFolder, const AchievementKey& key, const Prefetched& prefetched = {});
 
     QString field(const QString& name) const; // text form, "" when absent
     const Record& achievement() const { return m_achievement; }

@@ -12,6 +12,8 @@
 #include <QApplication>
 #include <QCoreApplication>
 #include <QDir>
+#include <algorithm>
+#include <optional>
 
 namespace tamsel::print {
 namespace {
@@ -23,6 +25,45 @@ public:
     BusyCursor(const BusyCursor&) = delete;
     BusyCursor& operator=(const BusyCursor&) = delete;
 };
+
+Record currentRecord(const engine::Dataset& rows) {
+    Record record;
+    const QStringList names = rows.fieldNames();
+    for (int i = 0; i < names.size(); ++i) {
+        record.insert(names.at(i).toLower(), rows.asString(i));
+    }
+    return record;
+}
+
+bool belongsTo(const engine::Dataset& rows, const AchievementKey& key) {
+    return rows.asString(u"ITEM_4") == key.item4 && rows.asString(u"ITEM_DQDM") == key.dqdm;
+}
+
+// The rows of an open child query when they are all the achievement's, sorted by their 序号;
+// nothing when the query is closed, empty or holds another achievement's rows.
+std::optional<QList<Record>> childRows(engine::Dataset& rows, const AchievementKey& key,
+                                       const QString& order) {
+    if (!rows.isActive() || rows.isEmpty() || !rows.hasField(u"ITEM_4") || !rows.hasField(u"ITEM_DQDM")) {
+        return std::nullopt;
+    }
+    QList<Record> records;
+    const int position = rows.recNo();
+    rows.disableControls();
+    bool all = true;
+    for (rows.first(); !rows.eof() && all; rows.next()) {
+        all = belongsTo(rows, key);
+        records.append(currentRecord(rows));
+    }
+    rows.setRecNo(position);
+    rows.enableControls();
+    if (!all) {
+        return std::nullopt;
+    }
+    std::stable_sort(records.begin(), records.end(), [&](const Record& a, const Record& b) {
+        return a.value(order).toDouble() < b.value(order).toDouble();
+    });
+    return records;
+}
 
 } // namespace
 
@@ -123,6 +164,28 @@ void TPrintForm::BackFromPanel1() {
     m_ui->RJ_Button->setVisible(true);
 }
 
+Prefetched TPrintForm::prefetched() const {
+    // The main window has the achievement current and its child lists open: reading them from
+    // there spares a scan of each table, which on an authority's folder takes most of a print.
+    Prefetched result;
+    if (m_dm->Qrypelk.isActive() && !m_dm->Qrypelk.isEmpty() && belongsTo(m_dm->Qrypelk, m_key)) {
+        result.achievement = currentRecord(m_dm->Qrypelk);
+    }
+    const struct {
+        PrintData::List list;
+        engine::Dataset* rows;
+        const char* order;
+    } lists[] = {{PrintData::List::Units, &m_dm->QryCgwcdw, "item_176"},
+                 {PrintData::List::Completers, &m_dm->QryCgwcr, "item_187"},
+                 {PrintData::List::Committee, &m_dm->QryJdwyhmd, "item_190"}};
+    for (const auto& each : lists) {
+        if (auto rows = childRows(*each.rows, m_key, QString::fromLatin1(each.order))) {
+            result.rows.insert(int(each.list), *rows);
+        }
+    }
+    return result;
+}
+
 void TPrintForm::outputWord(WordButton button) {
     const platform::Button answer =
         platform::showBox(this, {QStringLiteral("提示"), QStringLiteral("您确定输出word文档吗？"),
@@ -134,7 +197,7 @@ void TPrintForm::outputWord(WordButton button) {
     try {
         BusyCursor busy;
         const WordOutput output(m_dm->DataPath, templateFolders(), m_outputFolder);
-        files = output.produce(button, m_key);
+        files = output.produce(button, m_key, prefetched());
     } catch (const DocumentError& e) {
         platform::showBox(this, {QStringLiteral("Tamsel"), e.message(), platform::Icon::Error, platform::Ok});
         return;

@@ -58,6 +58,7 @@ public slots:
 private:
     void showPanel(QWidget* panel);
     void outputWord(WordButton button);
+    Prefetched prefetched() const;
 
     core::TDM* m_dm;
     std::unique_ptr<Ui::TPrintForm> m_ui;

@@ -68,7 +68,8 @@ QString WordOutput::publish(const QString& temporaryFile, const QString& folder,
     throw DocumentError(QStringLiteral("无法在“%1”中保存文档“%2”").arg(folder, base));
 }
 
-QStringList WordOutput::produce(WordButton button, const AchievementKey& key) const {
+QStringList WordOutput::produce(WordButton button, const AchievementKey& key,
+                                const Prefetched& prefetched) const {
     const QList<DocumentPlan> plans = documentsOf(button);
     QStringList templates;
     for (const DocumentPlan& plan : plans) {
@@ -79,7 +80,7 @@ QStringList WordOutput::produce(WordButton button, const AchievementKey& key) co
         templates.append(path);
     }
 
-    PrintData data(m_dataFolder, key);
+    PrintData data(m_dataFolder, key, prefetched);
     std::vector<std::unique_ptr<DocxDocument>> documents;
     for (qsizetype i = 0; i < plans.size(); ++i) {
         auto document = std::make_unique<DocxDocument>(templates.at(i));

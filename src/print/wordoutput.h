@@ -22,7 +22,8 @@ public:
 
     // The written files, in the button's order. Throws DocumentError (the missing template's
     // message is "您的电脑上没有相应的报表") or engine::EngineError.
-    QStringList produce(WordButton button, const AchievementKey& key) const;
+    QStringList produce(WordButton button, const AchievementKey& key,
+                        const Prefetched& prefetched = {}) const;
 
     // A file name made from the form and the achievement: no folder separators or control
     // characters, capped in length.

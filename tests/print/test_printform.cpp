@@ -99,6 +99,22 @@ private slots:
             QCOMPARE(f.written().size(), 2);
         }
         {
+            // Rows the main window holds for the achievement are printed in 序号 order; a list
+            // holding another achievement's rows is read again.
+            dm.OpenQueryText(dm.QryCgwcr, QStringLiteral("select * from cgwcr where item_187 <= 3"));
+            dm.OpenQueryText(dm.QryCgwcdw, QStringLiteral("select * from cgwcdw"));
+            opened.files.clear();
+            ScriptedUi ui;
+            ui.expectBox(QStringLiteral("提示"), kQuestion, platform::Ok);
+            form.YY_SButtonClick();
+            TAMSEL_VERIFY_UI(ui);
+            const test::ReadDocument read = test::readDocument(opened.files.value(1));
+            QCOMPARE(read.text.value(QStringLiteral("item_180_1")), QStringLiteral("人员1¶"));
+            QCOMPARE(read.text.value(QStringLiteral("item_180_3")), QStringLiteral("人员3¶"));
+            QCOMPARE(read.text.value(QStringLiteral("item_180_4")), QStringLiteral("¶"));
+            QCOMPARE(read.text.value(QStringLiteral("item_170_6")), QStringLiteral("单位6¶"));
+        }
+        {
             // Nothing can open it: the message says where the file is.
             opened.succeed = false;
             ScriptedUi ui;
@@ -115,7 +131,7 @@ private slots:
                          platform::Icon::Error);
             form.Button6Click();
             TAMSEL_VERIFY_UI(ui);
-            QCOMPARE(f.written().size(), 3);
+            QCOMPARE(f.written().size(), 5);
         }
     }
 };
