@@ -1,7 +1,8 @@
 // Word output benchmark: a data folder with N other achievements (10 completers, 3 units and
 // 2 committee members each) and one applied-technology achievement with 45 completers, 8
 // units, 13 committee members and 10 patents; each print button is run a few times and the
-// time per produced document printed. Usage: bench_print [N=10000]
+// time per produced document printed. Usage: bench_print [N=10000]; with TAMSEL_BENCH_KEEP set
+// the folder and the documents stay.
 #include "engine/table.h"
 #include "print/wordoutput.h"
 
@@ -40,6 +41,10 @@ int main(int argc, char** argv) {
     const int others = argc > 1 ? QString::fromLocal8Bit(argv[1]).toInt() : 10000;
     QTemporaryDir dir;
     const QString folder = dir.path();
+    if (qEnvironmentVariableIsSet("TAMSEL_BENCH_KEEP")) { // keep the documents for a look
+        dir.setAutoRemove(false);
+        std::printf("folder: %s\n", qPrintable(folder));
+    }
     const QDir source(QStringLiteral(TAMSEL_BUILD_DATA_DIR));
     for (const QString& file : source.entryList(QDir::Files)) {
         QFile::copy(source.filePath(file), dir.filePath(file));

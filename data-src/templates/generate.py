@@ -52,7 +52,7 @@ class Doc:
             '<w:tblBorders><w:top w:val="nil"/><w:left w:val="nil"/><w:bottom w:val="nil"/>'
             '<w:right w:val="nil"/><w:insideH w:val="nil"/><w:insideV w:val="nil"/></w:tblBorders>')
         self.out(1, f'<w:tblPr><w:tblStyle w:val="FormGrid"/><w:tblW w:w="{sum(widths)}" w:type="dxa"/>'
-                    f'<w:tblLayout w:type="fixed"/>{borders}</w:tblPr>')
+                    f'{borders}<w:tblLayout w:type="fixed"/></w:tblPr>')
         self.out(1, "<w:tblGrid>")
         for width in widths:
             self.out(2, f'<w:gridCol w:w="{width}"/>')
@@ -100,7 +100,7 @@ def val(*pieces, span=1):
 
 def pairs(items, columns=2):
     """Rows of label/value pairs, `columns` pairs a row; a pair is (label, bookmark[, span])."""
-    label_w = 1700
+    label_w = 2100
     value_w = PAGE_WIDTH // columns - label_w
     widths = [label_w, value_w] * columns
     rows, row = [], []
@@ -147,7 +147,7 @@ UNIT_HEADERS = ["序号", "单位名称", "详细通信地址", "邮政编码", 
 UNIT_WIDTHS = [5, 22, 30, 10, 10, 13]
 UNIT_PREFIXES = ["item_176_", "item_170_", "item_171_", "item_172_", "item_173_", "item_174_"]
 PERSON_HEADERS = ["排名", "姓名", "性别", "出生年月", "技术职称", "文化程度", "留学归国", "工作单位", "对成果创造性贡献"]
-PERSON_WIDTHS = [5, 8, 5, 9, 9, 9, 7, 20, 28]
+PERSON_WIDTHS = [6, 11, 5, 9, 9, 9, 7, 19, 25]
 PERSON_PREFIXES = ["item_187_", "item_180_", "item_181_", "item_182_", "item_183_", "item_184_", "item_188_",
                    "item_185_", "item_186_"]
 COMMITTEE_HEADERS = ["评价委员会职务", "姓名", "性别", "工作单位", "所学专业", "现从事专业", "技术职称"]

@@ -61,6 +61,9 @@ QString WordOutput::publish(const QString& temporaryFile, const QString& folder,
         }
         // rename refuses an existing target, so a file made meanwhile is never replaced.
         if (QFile::rename(temporaryFile, target)) {
+            // The temporary file was private; a document is as readable as any the user saves.
+            QFile::setPermissions(target,
+                                  QFile::ReadOwner | QFile::WriteOwner | QFile::ReadGroup | QFile::ReadOther);
             return target;
         }
     }
