@@ -451,10 +451,8 @@ std::pair<QString, QString> periodParts(const QString& period) {
     if (to < 0) {
         return {yearMonth(period.trimmed()), QString()};
     }
-    // The start ends one byte before "至" (the blank the page writes there).
-    const qsizetype startBytes = engine::gbkByteLength(QStringView(period).left(to)) - 1;
-    const QString start = engine::gbkLeft(period, std::max<qsizetype>(startBytes, 0)).trimmed();
-    return {yearMonth(start), yearMonth(period.mid(to + 1).trimmed())};
+    // The blanks the page writes before "至" are trimmed; a value without them loses nothing.
+    return {yearMonth(period.left(to).trimmed()), yearMonth(period.mid(to + 1).trimmed())};
 }
 
 QStringList keywordParts(const QString& keywords) {

@@ -115,7 +115,10 @@ private slots:
         QCOMPARE(read.text.value(QStringLiteral("item_1_2")), QStringLiteral("机密¶"));
         QCOMPARE(read.text.value(QStringLiteral("item_34_y")) + read.text.value(QStringLiteral("item_34_d")),
                  QStringLiteral("2004年06日¶"));
-        // A second print never replaces the first.
+        // File names: no separators or controls; a second print never replaces the first.
+        QCOMPARE(print::WordOutput::fileBaseName(QStringLiteral("表"), QStringLiteral("1"),
+                                                 QStringLiteral("A/B & <C>\x01")),
+                 QStringLiteral("表_1_A_B & _C__"));
         const QStringList again = output(f).produce(WordButton::Certificate, kApplied);
         QVERIFY(again.at(0).endsWith(QStringLiteral("(2).docx")));
         QCOMPARE(f.written().size(), 4);
