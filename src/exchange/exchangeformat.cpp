@@ -49,13 +49,25 @@ QByteArray crlfLineBreaks(QByteArrayView value) {
 }
 
 void appendQuoted(QByteArray& line, QByteArrayView value) {
-    const bool quote = value.startsWith('"') || value.contains('\t') || value.contains('\r');
-    if (!quote) {
+    bool plain = true;
+    for (const char c : value) {
+        if (c == '\t' || c == '\r' || c == '\n' || c == '"') {
+            plain = false;
+            break;
+        }
+    }
+    if (plain) {
         line += value;
         return;
     }
+    const QByteArray v = crlfLineBreaks(value);
+    const bool quote = v.startsWith('"') || v.contains('\t') || v.contains('\r');
+    if (!quote) {
+        line += v;
+        return;
+    }
     line += '"';
-    for (const char c : value) {
+    for (const char c : v) {
         if (c == '"') {
             line += '"';
         }

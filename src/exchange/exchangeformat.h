@@ -27,8 +27,8 @@ inline constexpr qsizetype kMaxRecordBytes = 1 << 20;
 
 // Every line break inside a value (LF, CR, CR LF) as CR LF.
 QByteArray crlfLineBreaks(QByteArrayView value);
-// Appends value under the quoting rule: quoted (quotes doubled) when it holds TAB or CR or
-// begins with '"'; unchanged otherwise.
+// Appends value with its line breaks as CR LF, under the quoting rule: quoted (quotes doubled)
+// when it then holds TAB or CR or begins with '"'; unchanged otherwise.
 void appendQuoted(QByteArray& line, QByteArrayView value);
 // A last value of a line carries no quoting, so it must hold no TAB, CR or LF and must not
 // begin with '"'.

@@ -132,6 +132,15 @@ QString achievementName(const QByteArray& key) {
         .arg(decodeGbk(key.left(nul)), decodeGbk(key.mid(nul + 1)));
 }
 
+// Appends a field's value under the quoting rule, straight from the record for text fields.
+void appendField(QByteArray& line, const DbfFile& file, const char* rec, int i) {
+    if (file.fields()[i].type == 'C') {
+        appendQuoted(line, file.rawText(rec, i));
+    } else {
+        appendQuoted(line, valueBytes(file, rec, i));
+    }
+}
+
 } // namespace
 
 QByteArray achievementKey(QByteArrayView number, QByteArrayView region) {
@@ -225,7 +234,7 @@ ExportResult Exporter::exportTo(const QString& targetFolder, const QSet<QByteArr
                 if (i == flag) {
                     line += '0';
                 } else {
-                    appendQuoted(line, valueBytes(*pelk, rec, i));
+                    appendField(line, *pelk, rec, i);
                 }
                 line += '\t';
             }
@@ -262,7 +271,7 @@ ExportResult Exporter::exportTo(const QString& targetFolder, const QSet<QByteArr
             }
             line.clear();
             for (int i = 0; i < n - 1; ++i) {
-                appendQuoted(line, valueBytes(*table, rec, i));
+                appendField(line, *table, rec, i);
                 line += '\t';
             }
             if (flagLast) {
@@ -291,7 +300,7 @@ ExportResult Exporter::exportTo(const QString& targetFolder, const QSet<QByteArr
             const char* rec = unit->recordData(r);
             line.clear();
             for (int i = 0; i < n - 1; ++i) {
-                appendQuoted(line, valueBytes(*unit, rec, i));
+                appendField(line, *unit, rec, i);
                 line += '\t';
             }
             const QByteArray last = valueBytes(*unit, rec, n - 1);
@@ -324,7 +333,7 @@ ExportResult Exporter::exportTo(const QString& targetFolder, const QSet<QByteArr
             const char* rec = expert->recordData(r);
             line.clear();
             for (int i = 0; i < 6; ++i) {
-                appendQuoted(line, valueBytes(*expert, rec, index[i]));
+                appendField(line, *expert, rec, index[i]);
                 line += '\t';
             }
             const QByteArray last = valueBytes(*expert, rec, index[6]);

@@ -54,10 +54,10 @@ void putText(const DbfFile& file, QByteArray& rec, int field, QByteArrayView tex
 
 // A record of dst holding the fields of src's record by position; memo texts are written to
 // dst's memo file.
-QByteArray copyRecord(const DbfFile& src, const char* rec, DbfFile& dst) {
+QByteArray copyRecord(const DbfFile& src, const char* rec, DbfFile& dst, bool same) {
     QHash<int, QVariant> values;
     QByteArray out;
-    if (sameLayout(src, dst)) {
+    if (same) {
         out = QByteArray(rec, src.recordLength());
         out[0] = ' ';
         for (int i = 0; i < src.fields().size(); ++i) {
@@ -83,6 +83,7 @@ QByteArray copyRecord(const DbfFile& src, const char* rec, DbfFile& dst) {
 struct Child {
     FilePtr real;
     FilePtr twin;
+    bool same = false; // twin and table share one record layout
     int i4 = -1, iq = -1;
     QHash<QByteArray, QList<quint32>> twinRows; // key pair -> twin records
     QHash<QByteArray, QList<quint32>> realRows; // key pair -> records, built when needed
@@ -118,6 +119,7 @@ StoreResult storeTwins(const QString& dataFolder, SameName sameName, const Progr
         }
 
         NumberAllocator numbers(*pelk);
+        const bool pelkSame = sameLayout(*twin, *pelk);
 
         // Achievements that were here before this run, by trimmed name and unit.
         QHash<QByteArray, QList<quint32>> byName;
@@ -136,6 +138,7 @@ StoreResult storeTwins(const QString& dataFolder, SameName sameName, const Progr
             const QString name = QString::fromLatin1(kChildren[c]);
             children[c].real = DbfFile::open(dataFolder, localTable(name) + QStringLiteral(".dbf"));
             children[c].twin = DbfFile::open(dataFolder, twinTable(name));
+            children[c].same = sameLayout(*children[c].twin, *children[c].real);
             children[c].i4 = children[c].real->fieldIndex(u"ITEM_4");
             children[c].iq = children[c].real->fieldIndex(u"ITEM_DQDM");
             indexRows(*children[c].twin, children[c].twin->fieldIndex(u"ITEM_4"),
@@ -148,6 +151,7 @@ StoreResult storeTwins(const QString& dataFolder, SameName sameName, const Progr
         // The person pool by trimmed name.
         const int p180 = pool->fieldIndex(u"ITEM_180");
         const int c180 = completers->real->fieldIndex(u"ITEM_180");
+        const bool poolSame = sameLayout(*completers->real, *pool);
         QHash<QByteArray, QList<quint32>> poolRows;
         for (quint32 r = 0; r < pool->recordCount(); ++r) {
             if (!pool->isDeleted(r)) {
@@ -201,13 +205,13 @@ StoreResult storeTwins(const QString& dataFolder, SameName sameName, const Progr
             QByteArray number;
             try {
                 number = numbers.numberFor(twin->rawText(trec, t4));
-                QByteArray main = copyRecord(*twin, trec, *pelk);
+                QByteArray main = copyRecord(*twin, trec, *pelk, pelkSame);
                 putText(*pelk, main, i4, number);
                 putText(*pelk, main, iq, ".");
                 QList<std::pair<Child*, QByteArray>> rows;
                 for (Child& c : children) {
                     for (const quint32 r : c.twinRows.value(oldKey)) {
-                        QByteArray row = copyRecord(*c.twin, c.twin->recordData(r), *c.real);
+                        QByteArray row = copyRecord(*c.twin, c.twin->recordData(r), *c.real, c.same);
                         putText(*c.real, row, c.i4, number);
                         putText(*c.real, row, c.iq, ".");
                         rows.append({&c, row});
@@ -243,7 +247,7 @@ StoreResult storeTwins(const QString& dataFolder, SameName sameName, const Progr
                     continue;
                 }
                 try {
-                    const QByteArray copy = copyRecord(*completers->real, row.constData(), *pool);
+                    const QByteArray copy = copyRecord(*completers->real, row.constData(), *pool, poolSame);
                     if (rowsOfName.isEmpty()) {
                         rowsOfName.append(pool->appendRecord(copy));
                     } else {

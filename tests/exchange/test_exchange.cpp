@@ -6,6 +6,7 @@
 #include "exchange/exporter.h"
 #include "exchange/folderlock.h"
 #include "exchange/importstore.h"
+#include "exchange/oldstyle.h"
 #include "exchange/twinreader.h"
 #include "support/testfolder.h"
 #include "support/testmain.h"
@@ -427,6 +428,32 @@ private slots:
         QDir::setCurrent(QStringLiteral(TAMSEL_BUILD_DIR));
         QCOMPARE(QDir(parent.path()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot), QStringList{"a"});
         QCOMPARE(DbfFile::open(data.path(), QStringLiteral("pelktemp.dbf"))->recordCount(), 0u);
+    }
+
+    // An old-style archive is repacked as cgsbqy.arj with the standard names; a name failing
+    // either test is refused.
+    void oldStyleConversion() {
+        QCOMPARE(oldStyleCode(QStringLiteral("/x/cgsb12.arj")), QStringLiteral("12"));
+        for (const char* bad : {"CGSB12.ZIP", "XGSB12.ARJ", "CGSB1234.ARJ", "CGSB.ARJ"}) {
+            QVERIFY2(oldStyleCode(QString::fromLatin1(bad)).isEmpty(), bad);
+        }
+        TestFolder pack;
+        QStringList old;
+        for (const char* name : {"PELK", "CGDW", "CGWCR", "JDMD", "ZLQK"}) {
+            old << QString::fromLatin1(name) + QStringLiteral("12.TXT");
+            writeFile(pack.file(old.last()), QByteArray(name) + "\r\n");
+        }
+        QCOMPARE(runArj(pack.path(), QStringList{"a", "-y", "CGSB12.ARJ"} + old), 0);
+        const QString converted = convertOldStyleArchive(pack.file(QStringLiteral("CGSB12.ARJ")));
+        QCOMPARE(converted, pack.file(QStringLiteral("cgsbqy.arj")));
+        QCOMPARE(Archiver::list(converted), memberNames().mid(0, 5));
+        QTemporaryDir back;
+        Archiver::extract(converted, back.path());
+        QCOMPARE(readAll(QDir(back.path()).filePath(QStringLiteral("CGWCDW.TXT"))), QByteArray("CGDW\r\n"));
+        QFile::remove(pack.file(QStringLiteral("ZLQK12.TXT")));
+        QCOMPARE(runArj(pack.path(), QStringList{"a", "-y", "CGSB3.ARJ"} + old.mid(0, 4)), 0);
+        QVERIFY_THROWS_EXCEPTION(ExchangeError,
+                                 convertOldStyleArchive(pack.file(QStringLiteral("CGSB3.ARJ"))));
     }
 
     // The command-line tool: one writer per data folder, export, check and import.
