@@ -8,7 +8,7 @@
 
 #include "engine/dbffile.h"
 #include "engine/table.h"
-#include "entry/formtree.h"
+#include "entry/classification_picker.h"
 #include "platform/prompt.h"
 
 #include <QApplication>

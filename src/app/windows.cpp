@@ -1,28 +1,28 @@
 #include "app/windows.h"
 
 #include "core/application.h"
-#include "core/datamodule.h"
-#include "core/mainform.h"
-#include "entry/finto6.h"
-#include "entry/formtree.h"
-#include "entry/fpage1.h"
-#include "entry/fpage2.h"
-#include "entry/fpage3.h"
-#include "entry/fpage6.h"
-#include "entry/fpage9.h"
+#include "core/data_module.h"
+#include "core/main_form.h"
+#include "entry/patent_dialog.h"
+#include "entry/classification_picker.h"
+#include "entry/overview_page.h"
+#include "entry/ip_page.h"
+#include "entry/project_page.h"
+#include "entry/patents_page.h"
+#include "entry/certificate_page.h"
 #include "help/helpwindows.h"
 #include "print/printform.h"
-#include "units/dwform.h"
-#include "units/finto5.h"
-#include "units/finto7.h"
-#include "units/finto8.h"
-#include "units/formwcr.h"
-#include "units/fpage12.h"
-#include "units/fpage4.h"
-#include "units/fpage4a.h"
-#include "units/fpage5.h"
-#include "units/fpage7.h"
-#include "units/fpage8.h"
+#include "units/unit_situation_dialog.h"
+#include "units/cooperating_unit_dialog.h"
+#include "people/committee_member_dialog.h"
+#include "people/completer_dialog.h"
+#include "people/quick_add_dialog.h"
+#include "people/completers_table_page.h"
+#include "units/first_unit_page.h"
+#include "units/unit_profile_page.h"
+#include "units/cooperating_units_page.h"
+#include "people/committee_page.h"
+#include "people/completers_page.h"
 
 #include <memory>
 
@@ -55,8 +55,8 @@ void createOtherWindows(core::Application& application) {
 
     auto* unitSituation = application.adopt(std::make_unique<units::Tdw_Form>(dm, main));
 
-    auto* completerDialog = application.adopt(std::make_unique<units::TFinto8>(dm, main));
-    auto* committeeDialog = application.adopt(std::make_unique<units::TFinto7>(dm, main));
+    auto* completerDialog = application.adopt(std::make_unique<people::TFinto8>(dm, main));
+    auto* committeeDialog = application.adopt(std::make_unique<people::TFinto7>(dm, main));
     patentList->setDialog(application.adopt(std::make_unique<entry::TFinto6>(dm, main)));
     auto* coopUnitDialog = application.adopt(std::make_unique<units::TFinto5>(dm, main));
 
@@ -70,18 +70,18 @@ void createOtherWindows(core::Application& application) {
 
     auto* coopUnitsPage = application.adopt(std::make_unique<units::TFpage5>(dm, main, coopUnitDialog));
     hooks.page05 = [coopUnitsPage] { coopUnitsPage->Execute(); };
-    auto* committeePage = application.adopt(std::make_unique<units::TFpage7>(dm, main, committeeDialog));
+    auto* committeePage = application.adopt(std::make_unique<people::TFpage7>(dm, main, committeeDialog));
     hooks.page07 = [committeePage] { committeePage->Execute(); };
     // The quick-add dialog is shared by both completers pages.
-    auto* quickAdd = application.adopt(std::make_unique<units::TFormWcr>(dm, main));
+    auto* quickAdd = application.adopt(std::make_unique<people::TFormWcr>(dm, main));
     auto* completersPage =
-        application.adopt(std::make_unique<units::TFpage8>(dm, main, completerDialog, quickAdd));
+        application.adopt(std::make_unique<people::TFpage8>(dm, main, completerDialog, quickAdd));
     hooks.page08 = [completersPage] { completersPage->Execute(); };
 
     auto* unitProfile = application.adopt(std::make_unique<units::TFpage4a>(dm, main, picker));
     hooks.unitProfile = [unitProfile] { unitProfile->Execute(); };
     // The completers as a table view, opened from the second-level units page.
-    application.adopt(std::make_unique<units::TFpage12>(dm, main, completerDialog, quickAdd));
+    application.adopt(std::make_unique<people::TFpage12>(dm, main, completerDialog, quickAdd));
 
     auto* projectPage = application.adopt(std::make_unique<entry::TFpage3>(dm, main));
     hooks.page03 = [projectPage] { projectPage->Execute(); };

@@ -16,7 +16,7 @@ constexpr qint64 kPendingBase = qint64(1) << 40;
 struct Dataset::Impl {
     enum class Kind { Table, Live, Result };
 
-    Impl(Dataset* q, Kind kind) : q(q), kind(kind) {}
+    Impl(Dataset* owner, Kind datasetKind) : q(owner), kind(datasetKind) {}
     virtual ~Impl() = default;
 
     Dataset* q;

@@ -54,7 +54,7 @@ QList<qint64> matchingRecords(const DbfFile& file, const expr::Condition* cond) 
 // Sort and max keys: numbers numerically (empty lowest), dates and text by their stored bytes
 // (GBK order, trailing blanks ignored), memos and logicals by their text.
 struct KeyReader {
-    KeyReader(const DbfFile& file, int field) : file(file), field(field), f(file.fields()[field]) {}
+    KeyReader(const DbfFile& table, int index) : file(table), field(index), f(table.fields()[index]) {}
     const DbfFile& file;
     int field;
     const Field& f;
@@ -219,7 +219,7 @@ int executeStatement(const QString& folder, const sql::Statement& st, const Para
 }
 
 struct QueryImpl : Dataset::Impl {
-    explicit QueryImpl(Dataset* q) : Impl(q, Kind::Live) {}
+    explicit QueryImpl(Dataset* owner) : Impl(owner, Kind::Live) {}
 
     QString folder;
     QString sqlText;

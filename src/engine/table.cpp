@@ -7,7 +7,7 @@ namespace tamsel::engine {
 namespace {
 
 struct TableImpl : Dataset::Impl {
-    explicit TableImpl(Dataset* q) : Impl(q, Kind::Table) {}
+    explicit TableImpl(Dataset* owner) : Impl(owner, Kind::Table) {}
     QString folder;
     QString tableName;
     bool exclusive = false;

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "core/helpform.h"
+#include "core/help_form.h"
 
 #include <QHash>
 #include <QString>

@@ -1,7 +1,7 @@
 // TPrintForm: the print dialog and its Word output.
 #include "print/printform.h"
 
-#include "core/datamodule.h"
+#include "core/data_module.h"
 #include "engine/error.h"
 #include "platform/opendocument.h"
 #include "platform/prompt.h"

@@ -4,24 +4,24 @@
 
 #include "app/windows.h"
 #include "core/application.h"
-#include "core/datamodule.h"
-#include "core/formnew.h"
-#include "core/mainform.h"
-#include "core/welcome.h"
+#include "core/data_module.h"
+#include "core/main_items_dialog.h"
+#include "core/main_form.h"
+#include "core/welcome_window.h"
 #include "engine/table.h"
-#include "entry/fpage1.h"
-#include "entry/fpage2.h"
-#include "entry/fpage3.h"
+#include "entry/overview_page.h"
+#include "entry/ip_page.h"
+#include "entry/project_page.h"
 #include "support/scriptedui.h"
 #include "support/testfolder.h"
 #include "support/testmain.h"
-#include "units/finto5.h"
-#include "units/finto7.h"
-#include "units/finto8.h"
-#include "units/fpage4.h"
-#include "units/fpage5.h"
-#include "units/fpage7.h"
-#include "units/fpage8.h"
+#include "units/cooperating_unit_dialog.h"
+#include "people/committee_member_dialog.h"
+#include "people/completer_dialog.h"
+#include "units/first_unit_page.h"
+#include "units/cooperating_units_page.h"
+#include "people/committee_page.h"
+#include "people/completers_page.h"
 
 #include <QAbstractButton>
 #include <QCheckBox>
@@ -275,13 +275,13 @@ void TestEndToEnd::appliedTechnologyFromNewToUnlocked() {
     {
         ScriptedUi ui;
         ui.expectModal(QStringLiteral("TFpage7"), [&](QWidget* w) {
-            auto* page = static_cast<units::TFpage7*>(w);
+            auto* page = static_cast<people::TFpage7*>(w);
             page->Button2Click();
             page->quit01Click();
             return page->result();
         });
         ui.expectModal(QStringLiteral("TFinto7"), [&](QWidget* w) {
-            auto* d = static_cast<units::TFinto7*>(w);
+            auto* d = static_cast<people::TFinto7*>(w);
             apply(main, d, {"Edtwy_192=赵六", "edtwy_195=评价单位"});
             auto* role = child<QComboBox>(d, QStringLiteral("cbwy_191"));
             role->setCurrentIndex(role->findText(QStringLiteral("主任委员")));
@@ -299,13 +299,13 @@ void TestEndToEnd::appliedTechnologyFromNewToUnlocked() {
     {
         ScriptedUi ui;
         ui.expectModal(QStringLiteral("TFpage8"), [&](QWidget* w) {
-            auto* page = static_cast<units::TFpage8*>(w);
+            auto* page = static_cast<people::TFpage8*>(w);
             page->Button2Click();
             page->quit01Click();
             return page->result();
         });
         ui.expectModal(QStringLiteral("TFinto8"), [&](QWidget* w) {
-            auto* d = static_cast<units::TFinto8*>(w);
+            auto* d = static_cast<people::TFinto8*>(w);
             apply(main, d,
                   {"edtry_180=张三", "edt_182_y=1965", "edt_182_m=3", "edtry_186=总体设计", "cbry_183=2",
                    "cbry_184=2"});

@@ -3,8 +3,8 @@
 // A main window over a fresh copy of the delivered data folder, with helpers that write rows
 // through the engine the way the pages would.
 
-#include "core/datamodule.h"
-#include "core/mainform.h"
+#include "core/data_module.h"
+#include "core/main_form.h"
 #include "engine/table.h"
 #include "support/scriptedui.h"
 #include "support/testfolder.h"

@@ -1,5 +1,5 @@
-#include "core/formformat.h"
-#include "core/formnew.h"
+#include "core/year_change_dialog.h"
+#include "core/main_items_dialog.h"
 #include "core/lifecycle.h"
 #include "mainformfixture.h"
 #include "support/testmain.h"

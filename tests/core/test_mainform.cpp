@@ -1,4 +1,4 @@
-#include "core/pelkgridmodel.h"
+#include "core/achievement_grid_model.h"
 #include "mainformfixture.h"
 #include "support/testmain.h"
 

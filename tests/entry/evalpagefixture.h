@@ -3,8 +3,8 @@
 // One achievement of a category over a fresh copy of the delivered data folder, listed by the
 // main window, for the project and certificate pages.
 
-#include "core/datamodule.h"
-#include "core/mainform.h"
+#include "core/data_module.h"
+#include "core/main_form.h"
 #include "engine/table.h"
 #include "support/scriptedui.h"
 #include "support/testfolder.h"

@@ -3,8 +3,8 @@
 // An applied-technology achievement listed by the main window over a fresh copy of the delivered
 // data folder, with patent rows, for the intellectual-property page and the patents list.
 
-#include "core/datamodule.h"
-#include "core/mainform.h"
+#include "core/data_module.h"
+#include "core/main_form.h"
 #include "engine/table.h"
 #include "support/scriptedui.h"
 #include "support/testfolder.h"

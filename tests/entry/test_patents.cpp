@@ -1,6 +1,6 @@
-#include "entry/finto6.h"
-#include "entry/fpage6.h"
-#include "entry/patents.h"
+#include "entry/patent_dialog.h"
+#include "entry/patents_page.h"
+#include "entry/patent_list.h"
 #include "ipfixture.h"
 #include "support/testmain.h"
 

@@ -1,6 +1,6 @@
 // The print dialog: panels and buttons per category, and the Word output through the dialog
 // (question, files written, documents opened cover first).
-#include "core/datamodule.h"
+#include "core/data_module.h"
 #include "platform/opendocument.h"
 #include "print/printform.h"
 #include "printfixture.h"

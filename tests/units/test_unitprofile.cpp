@@ -1,12 +1,12 @@
-#include "core/datamodule.h"
-#include "core/mainform.h"
+#include "core/data_module.h"
+#include "core/main_form.h"
 #include "engine/table.h"
-#include "entry/formtree.h"
+#include "entry/classification_picker.h"
 #include "support/scriptedui.h"
 #include "support/testfolder.h"
 #include "support/testmain.h"
-#include "units/formunitintrod.h"
-#include "units/fpage4a.h"
+#include "units/unit_introduction_dialog.h"
+#include "units/unit_profile_page.h"
 
 #include <QCheckBox>
 #include <QComboBox>

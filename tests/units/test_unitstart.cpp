@@ -1,10 +1,10 @@
-#include "core/datamodule.h"
-#include "core/mainform.h"
+#include "core/data_module.h"
+#include "core/main_form.h"
 #include "engine/table.h"
 #include "support/scriptedui.h"
 #include "support/testfolder.h"
 #include "support/testmain.h"
-#include "units/fpage4a.h"
+#include "units/unit_profile_page.h"
 
 #include <QLineEdit>
 #include <QPlainTextEdit>

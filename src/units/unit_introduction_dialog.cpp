@@ -1,0 +1,17 @@
+#include "units/unit_introduction_dialog.h"
+
+#include "ui_unit_introduction_dialog.h"
+
+namespace tamsel::units {
+
+Tformunitintrod::Tformunitintrod(core::TDM& dm, QWidget* parent)
+    : UnitMemoDialog(dm, QStringLiteral("unitintrod"), parent),
+      m_ui(std::make_unique<Ui::Tformunitintrod>()) {
+    m_ui->setupUi(this);
+    setObjectName(QStringLiteral("Tformunitintrod"));
+    attach(m_ui->Memo1, m_ui->Button1, m_ui->Button2);
+}
+
+Tformunitintrod::~Tformunitintrod() = default;
+
+} // namespace tamsel::units

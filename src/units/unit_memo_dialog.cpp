@@ -1,0 +1,54 @@
+#include "units/unit_memo_dialog.h"
+
+#include "core/data_module.h"
+#include "core/main_form.h"
+#include "engine/error.h"
+#include "platform/prompt.h"
+#include "units/unit_record.h"
+
+#include <QPlainTextEdit>
+#include <QPushButton>
+
+namespace tamsel::units {
+
+UnitMemoDialog::UnitMemoDialog(core::TDM& dm, QString field, QWidget* parent)
+    : QDialog(parent), m_dm(dm), m_field(std::move(field)) {}
+
+UnitMemoDialog::~UnitMemoDialog() = default;
+
+void UnitMemoDialog::attach(QPlainTextEdit* memo, QPushButton* save, QPushButton* quit) {
+    m_memo = memo;
+    m_memo->setAccessibleName(windowTitle());
+    connect(save, &QPushButton::clicked, this, &UnitMemoDialog::Button1Click);
+    connect(quit, &QPushButton::clicked, this, &UnitMemoDialog::Button2Click);
+}
+
+int UnitMemoDialog::Open(const QString& text) {
+    m_memo->setPlainText(text);
+    m_memo->setFocus();
+    return platform::showModal(this);
+}
+
+void UnitMemoDialog::Button1Click() {
+    // The exchange files are tab-separated.
+    const QString text = core::TMainForm::ReplaceTabs(m_memo->toPlainText());
+    engine::Dataset& unit = m_dm.Tblunit;
+    try {
+        beginUnitEdit(unit);
+        unit.setValue(m_field, text);
+        unit.post();
+    } catch (const engine::EngineError& e) {
+        cancelQuietly(unit);
+        platform::showBox(this, {QStringLiteral("提示"), e.message(), platform::Icon::Warning, platform::Ok});
+        return;
+    }
+    if (m_pageMemo) {
+        m_pageMemo->setPlainText(text);
+    }
+}
+
+void UnitMemoDialog::Button2Click() {
+    done(QDialog::Rejected);
+}
+
+} // namespace tamsel::units

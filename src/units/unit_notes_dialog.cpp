@@ -1,0 +1,16 @@
+#include "units/unit_notes_dialog.h"
+
+#include "ui_unit_notes_dialog.h"
+
+namespace tamsel::units {
+
+TFormstudy::TFormstudy(core::TDM& dm, QWidget* parent)
+    : UnitMemoDialog(dm, QStringLiteral("studydirec"), parent), m_ui(std::make_unique<Ui::TFormstudy>()) {
+    m_ui->setupUi(this);
+    setObjectName(QStringLiteral("TFormstudy"));
+    attach(m_ui->Memo1, m_ui->Button1, m_ui->Button2);
+}
+
+TFormstudy::~TFormstudy() = default;
+
+} // namespace tamsel::units
