@@ -1,11 +1,11 @@
 #include "core/application.h"
 
 #include "core/data_module.h"
-#include "core/year_change_dialog.h"
-#include "core/main_items_dialog.h"
 #include "core/help_form.h"
 #include "core/main_form.h"
+#include "core/main_items_dialog.h"
 #include "core/welcome_window.h"
+#include "core/year_change_dialog.h"
 #include "platform/singleinstance.h"
 #include "platform/translations.h"
 

@@ -5,8 +5,8 @@
 #include "core/main_form.h"
 #include "engine/error.h"
 #include "platform/prompt.h"
-#include "ui_main_items_dialog.h"
 #include "ui_main_form.h"
+#include "ui_main_items_dialog.h"
 
 #include <QCloseEvent>
 #include <QKeyEvent>

@@ -4,8 +4,8 @@
 #include "core/main_form.h"
 #include "engine/error.h"
 #include "engine/gbk.h"
-#include "entry/patents_page.h"
 #include "entry/patent_list.h"
+#include "entry/patents_page.h"
 #include "platform/placement.h"
 #include "platform/prompt.h"
 

@@ -754,8 +754,8 @@ bool TFpage1::collectValues(FieldValues& values) {
     put("ITEM_128", m_ui->Edt_128->text());
     put("ITEM_121", registrationDate());
     put("ITEM_8", QString(m_ui->edt_8_y_s->text() + QLatin1Char('.') + m_ui->edt_8_m_s->text() +
-                      QStringLiteral("   至") + m_ui->edt_8_y_e->text() + QLatin1Char('.') +
-                      m_ui->edt_8_m_e->text()));
+                          QStringLiteral("   至") + m_ui->edt_8_y_e->text() + QLatin1Char('.') +
+                          m_ui->edt_8_m_e->text()));
     put("ITEM_1", entryCode(m_ui->CB_1));
 
     const QString k1 = m_ui->edt_14_1->text();

@@ -310,15 +310,15 @@ void walk(FormKind form, PrintData* data, const std::function<void(const QString
     const auto name = [&](const QString& list, const QString& code) {
         return data ? data->optionName(list, code) : QString();
     };
-    const auto twoNames = [&](const QString& list, const QString& value) {
-        if (value.trimmed().isEmpty()) {
+    const auto twoNames = [&](const QString& list, const QString& codes) {
+        if (codes.trimmed().isEmpty()) {
             return QString();
         }
-        if (!value.contains(u';')) {
-            return name(list, value.trimmed());
+        if (!codes.contains(u';')) {
+            return name(list, codes.trimmed());
         }
-        const auto [first, second] = twoCodes(value);
-        return name(list, first) + u';' + name(list, second);
+        const auto [first, second] = twoCodes(codes);
+        return QString(name(list, first) + u';' + name(list, second));
     };
     for (const Item& item : itemsOf(form)) {
         const QString bookmark = latin(item.bookmark);
@@ -445,7 +445,7 @@ std::pair<QString, QString> periodParts(const QString& period) {
         if (part.isEmpty() || dot < 0) {
             return part;
         }
-        return part.left(dot) + QStringLiteral("年") + part.mid(dot + 1) + QStringLiteral("月");
+        return QString(part.left(dot) + QStringLiteral("年") + part.mid(dot + 1) + QStringLiteral("月"));
     };
     const qsizetype to = period.indexOf(u"至");
     if (to < 0) {

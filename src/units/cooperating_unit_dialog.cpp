@@ -1,10 +1,10 @@
 #include "units/cooperating_unit_dialog.h"
 
+#include "core/child_list.h"
 #include "core/data_module.h"
 #include "core/main_form.h"
 #include "engine/error.h"
 #include "engine/query.h"
-#include "core/child_list.h"
 
 #include "ui_cooperating_unit_dialog.h"
 

@@ -6,8 +6,8 @@
 #include "engine/gbk.h"
 #include "platform/placement.h"
 #include "platform/prompt.h"
-#include "units/unit_situation_dialog.h"
 #include "units/unit_record.h"
+#include "units/unit_situation_dialog.h"
 
 #include "ui_first_unit_page.h"
 

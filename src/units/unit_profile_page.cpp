@@ -7,8 +7,8 @@
 #include "entry/classification_picker.h"
 #include "platform/prompt.h"
 #include "units/unit_advantage_dialog.h"
-#include "units/unit_notes_dialog.h"
 #include "units/unit_introduction_dialog.h"
+#include "units/unit_notes_dialog.h"
 #include "units/unit_record.h"
 
 #include "ui_unit_profile_page.h"

@@ -1,6 +1,6 @@
-#include "core/year_change_dialog.h"
-#include "core/main_items_dialog.h"
 #include "core/lifecycle.h"
+#include "core/main_items_dialog.h"
+#include "core/year_change_dialog.h"
 #include "mainformfixture.h"
 #include "support/testmain.h"
 

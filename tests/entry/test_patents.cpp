@@ -1,6 +1,6 @@
 #include "entry/patent_dialog.h"
-#include "entry/patents_page.h"
 #include "entry/patent_list.h"
+#include "entry/patents_page.h"
 #include "ipfixture.h"
 #include "support/testmain.h"
 

@@ -1,17 +1,17 @@
 #include "engine/query.h"
-#include "support/listfixture.h"
-#include "support/testmain.h"
 #include "people/committee_member_dialog.h"
 #include "people/committee_page.h"
+#include "support/listfixture.h"
+#include "support/testmain.h"
 
 #include <QComboBox>
 #include <QLineEdit>
 
 using namespace tamsel;
-using test::ListFixture;
-using test::ScriptedUi;
 using people::TFinto7;
 using people::TFpage7;
+using test::ListFixture;
+using test::ScriptedUi;
 
 namespace {
 

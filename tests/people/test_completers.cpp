@@ -1,13 +1,13 @@
 #include "engine/query.h"
 #include "engine/table.h"
+#include "people/committee_page.h"
+#include "people/completer_dialog.h"
+#include "people/completers_page.h"
+#include "people/completers_table_page.h"
+#include "people/quick_add_dialog.h"
 #include "support/listfixture.h"
 #include "support/testmain.h"
-#include "people/completer_dialog.h"
-#include "people/quick_add_dialog.h"
-#include "people/completers_table_page.h"
 #include "units/cooperating_units_page.h"
-#include "people/committee_page.h"
-#include "people/completers_page.h"
 
 #include <QComboBox>
 #include <QLabel>
@@ -15,13 +15,13 @@
 #include <QPushButton>
 
 using namespace tamsel;
-using platform::Button;
-using test::ListFixture;
-using test::ScriptedUi;
 using people::TFinto8;
 using people::TFormWcr;
 using people::TFpage12;
 using people::TFpage8;
+using platform::Button;
+using test::ListFixture;
+using test::ScriptedUi;
 
 namespace {
 

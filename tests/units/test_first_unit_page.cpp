@@ -4,8 +4,8 @@
 #include "support/scriptedui.h"
 #include "support/testfolder.h"
 #include "support/testmain.h"
-#include "units/unit_situation_dialog.h"
 #include "units/first_unit_page.h"
+#include "units/unit_situation_dialog.h"
 
 #include <QCheckBox>
 #include <QComboBox>
