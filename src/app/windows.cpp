@@ -10,6 +10,7 @@
 #include "entry/patent_dialog.h"
 #include "entry/patents_page.h"
 #include "entry/project_page.h"
+#include "exchange/export_dialog.h"
 #include "help/helpwindows.h"
 #include "people/committee_member_dialog.h"
 #include "people/committee_page.h"
@@ -96,6 +97,10 @@ void createOtherWindows(core::Application& application) {
                                   list.asString(u"ITEM_CGLB"));
         printForm->Execute();
     };
+
+    // "导出" writes cgsbqy.arj of the chosen achievements.
+    auto* exportForm = application.adopt(std::make_unique<exchange::TFormout>(dm.DataPath));
+    hooks.exportDialog = [exportForm] { exportForm->Execute(); };
 
     for (const QString& name : help::helpWindowNames().mid(2)) {
         addHelp(name);

@@ -729,7 +729,11 @@ void TMainForm::btn_page09Click() {
 
 void TMainForm::BitBtn1Click() {}
 
-void TMainForm::BitBtn2Click() {}
+void TMainForm::BitBtn2Click() {
+    if (Hooks.exportDialog) {
+        Hooks.exportDialog();
+    }
+}
 
 void TMainForm::BitBtn3Click() {}
 
