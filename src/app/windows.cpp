@@ -21,8 +21,12 @@
 #include "print/printform.h"
 #include "units/cooperating_unit_dialog.h"
 #include "units/cooperating_units_page.h"
+#include "units/discipline_leader_dialog.h"
+#include "units/discipline_leaders_page.h"
 #include "units/first_unit_page.h"
+#include "units/second_level_units_page.h"
 #include "units/unit_profile_page.h"
+#include "units/unit_record.h"
 #include "units/unit_situation_dialog.h"
 
 #include <memory>
@@ -81,8 +85,16 @@ void createOtherWindows(core::Application& application) {
 
     auto* unitProfile = application.adopt(std::make_unique<units::TFpage4a>(dm, main, picker));
     hooks.unitProfile = [unitProfile] { unitProfile->Execute(); };
-    // The completers as a table view, opened from the second-level units page.
+    // The completers as a table view; the second-level units page opens the discipline leaders
+    // of its selected unit instead.
     application.adopt(std::make_unique<people::TFpage12>(dm, main, completerDialog, quickAdd));
+    auto* leaders = application.adopt(std::make_unique<units::TFpage11>(
+        dm, main, application.adopt(std::make_unique<units::TFinto11>(dm, main))));
+    auto* secondLevelUnits = application.adopt(std::make_unique<units::TFpage10>(dm, main, picker, leaders));
+    unitProfile->OpenDisciplineLeaders = [leaders, &dm] {
+        leaders->Execute(units::unitValue(dm.Tblunit, QStringLiteral("unitcode")));
+    };
+    unitProfile->OpenSecondLevelUnits = [secondLevelUnits] { secondLevelUnits->Execute(); };
 
     auto* projectPage = application.adopt(std::make_unique<entry::TFpage3>(dm, main));
     hooks.page03 = [projectPage] { projectPage->Execute(); };

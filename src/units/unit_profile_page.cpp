@@ -472,10 +472,10 @@ bool TFpage4a::store(bool withMessage) {
         platform::showBox(this, {QStringLiteral("提示"), e.message(), Icon::Warning, platform::Ok});
         return false;
     }
+    // The profile belongs to no achievement: the current one keeps its page buttons and lock.
     if (withMessage) {
         m_main.ShowWarning(QStringLiteral("储存成功！"));
     }
-    core::TMainForm::setPageDone(m_main.pageButton(QStringLiteral("04")), true);
     m_ui->Edit1->clear();
     return true;
 }

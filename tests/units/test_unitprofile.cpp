@@ -241,6 +241,7 @@ void TestUnitProfile::storeCreatesThenUpdates() {
     f.selectEntry(f.control<QComboBox>("cb_62"), "2");
     f.selectEntry(f.control<QComboBox>("cb_64"), "110");
     f.control("Edt_41")->setText("科技处");
+    core::TMainForm::setPageDone(f.main->pageButton("04"), false);
     {
         ScriptedUi ui;
         ui.expectBox("Tamsel", "储存成功！");
@@ -258,7 +259,8 @@ void TestUnitProfile::storeCreatesThenUpdates() {
     QCOMPARE(unit.first["unitcode"], QString("9990001000"));
     QCOMPARE(unit.first["unitlevel"], QString("1"));
     QCOMPARE(unit.first["endlevel"], QString("1"));
-    QVERIFY(core::TMainForm::isPageDone(f.main->pageButton("04")));
+    // The profile is no achievement's page: the current achievement's buttons stay as they were.
+    QVERIFY(!core::TMainForm::isPageDone(f.main->pageButton("04")));
 
     f.control("edt_9")->setText("新名称研究院");
     {
@@ -513,6 +515,7 @@ void TestUnitProfile::disciplineLeadersStoreSilently() {
     f.fillValid();
     bool opened = false;
     f.page->OpenDisciplineLeaders = [&] { opened = true; };
+    core::TMainForm::setPageDone(f.main->pageButton("04"), false);
     ScriptedUi ui; // no box at all
     f.page->BitBtndtrClick();
     TAMSEL_VERIFY_UI(ui);
@@ -520,7 +523,8 @@ void TestUnitProfile::disciplineLeadersStoreSilently() {
     const UnitFile unit = readUnit(f.folder.path());
     QCOMPARE(unit.count, 1);
     QCOMPARE(unit.first["item_9"], QString("测试研究院"));
-    QVERIFY(core::TMainForm::isPageDone(f.main->pageButton("04")));
+    // The profile is no achievement's page: the current achievement's buttons stay as they were.
+    QVERIFY(!core::TMainForm::isPageDone(f.main->pageButton("04")));
     QCOMPARE(f.dm->Tblexpert.filter(), QString("unitcode='9990001000'"));
     QVERIFY(f.dm->Tblexpert.filtered());
 }
