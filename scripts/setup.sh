@@ -10,7 +10,8 @@ packages=(
   libjpeg62-turbo-dev
   libzip-dev libpugixml-dev
   arj
-  fonts-noto-cjk
+  fonts-noto-cjk fonts-dejavu-core
+  poppler-utils
   python3 python3-dbfread
   xauth xvfb
 )

@@ -565,18 +565,32 @@ QString PrintData::optionName(const QString& list, const QString& code) {
     if (code.trimmed().isEmpty()) {
         return {};
     }
-    if (!m_options) {
-        m_options.emplace();
-        const QList<Record> rows = select(QStringLiteral("select * from zdxx"));
-        for (const Record& row : rows) {
-            const QString key = row.value(QStringLiteral("zddm")).trimmed().toLower() + u'\n' +
-                                row.value(QStringLiteral("xxdm")).trimmed();
-            if (!m_options->contains(key)) { // the first row wins, as a filtered lookup finds it
-                m_options->insert(key, row.value(QStringLiteral("xxmc")));
+    loadOptions();
+    return m_options->value(list.toLower() + u'\n' + code.trimmed());
+}
+
+QList<std::pair<QString, QString>> PrintData::options(const QString& list) {
+    loadOptions();
+    return m_optionLists.value(list.toLower());
+}
+
+void PrintData::loadOptions() {
+    if (m_options) {
+        return;
+    }
+    m_options.emplace();
+    const QList<Record> rows = select(QStringLiteral("select * from zdxx"));
+    for (const Record& row : rows) {
+        const QString list = row.value(QStringLiteral("zddm")).trimmed().toLower();
+        const QString code = row.value(QStringLiteral("xxdm")).trimmed();
+        const QString key = list + u'\n' + code;
+        if (!m_options->contains(key)) { // the first row wins, as a filtered lookup finds it
+            m_options->insert(key, row.value(QStringLiteral("xxmc")));
+            if (!row.value(QStringLiteral("xxmc")).startsWith(QStringLiteral("**"))) {
+                m_optionLists[list].append({code, row.value(QStringLiteral("xxmc")).trimmed()});
             }
         }
     }
-    return m_options->value(list.toLower() + u'\n' + code.trimmed());
 }
 
 QString PrintData::classCodeName(const QString& tableFile, const QString& code) {

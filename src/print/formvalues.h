@@ -6,6 +6,7 @@
 #include <QStringList>
 #include <functional>
 #include <optional>
+#include <utility>
 
 namespace tamsel::print {
 
@@ -37,6 +38,9 @@ public:
 
     // Dictionary option name of code in list (zdxx); "" when there is none.
     QString optionName(const QString& list, const QString& code);
+    // The options (code, name) of a dictionary list in its order, the old form's "**" options
+    // left out.
+    QList<std::pair<QString, QString>> options(const QString& list);
     // "code name" from a classification table (xkfl.dbf, ztflh.dbf); "" when the class is
     // unknown, has no name, or the table is not in the folder.
     QString classCodeName(const QString& tableFile, const QString& code);
@@ -53,7 +57,9 @@ private:
     QString m_folder;
     AchievementKey m_key;
     Record m_achievement;
-    std::optional<QHash<QString, QString>> m_options;   // "list\ncode" -> name
+    void loadOptions();
+    std::optional<QHash<QString, QString>> m_options; // "list\ncode" -> name
+    QHash<QString, QList<std::pair<QString, QString>>> m_optionLists;
     std::optional<QHash<QString, QString>> m_provinces; // code -> name
     std::optional<QHash<QString, QString>> m_ministries;
     QHash<QString, QString> m_classes; // "table\ncode" -> "code name"
