@@ -2,6 +2,7 @@
 
 #include "core/achievement_grid_model.h"
 #include "core/data_module.h"
+#include "core/query_builder.h"
 #include "engine/error.h"
 #include "platform/prompt.h"
 #include "ui_main_form.h"
@@ -90,6 +91,7 @@ TMainForm::TMainForm(QWidget* parent) : QWidget(parent), m_ui(std::make_unique<U
     m_ui->setupUi(this);
     setupControls();
     connectHandlers();
+    new QueryBuilder(*this); // a child of the window, wired to the lower panel
     FormCreate();
 }
 
