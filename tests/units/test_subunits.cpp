@@ -174,6 +174,15 @@ void TestSubunits::leaderListRenumbers() {
     l.add(QStringLiteral("乙"));
     l.add(QStringLiteral("丙"));
     QVERIFY(l.buttonsEnabled());
+    // Leaving with a typed name asks; No stores nothing.
+    l.openDialog(false);
+    child(&l.dialog(), "edtry_180")->setText(QStringLiteral("丁"));
+    {
+        ScriptedUi ui;
+        ui.expectBox(QStringLiteral("请注意！"), QStringLiteral("记录已更改，是否保存后退出？"), Button::No);
+        l.dialog().Button2Click();
+        TAMSEL_VERIFY_UI(ui);
+    }
 
     // 修改 shows the current row and writes back into it.
     QVERIFY(l.f.dm->Tblexpert.locate(u"item_180", QStringLiteral("乙")));
