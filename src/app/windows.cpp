@@ -3,6 +3,8 @@
 #include "core/application.h"
 #include "core/data_module.h"
 #include "core/main_form.h"
+#include "core/year_change_dialog.h"
+#include "engine/error.h"
 #include "entry/certificate_page.h"
 #include "entry/classification_picker.h"
 #include "entry/ip_page.h"
@@ -11,6 +13,7 @@
 #include "entry/patents_page.h"
 #include "entry/project_page.h"
 #include "exchange/export_dialog.h"
+#include "exchange/import_dialog.h"
 #include "help/helpwindows.h"
 #include "people/committee_member_dialog.h"
 #include "people/committee_page.h"
@@ -113,6 +116,34 @@ void createOtherWindows(core::Application& application) {
     // "导出" writes cgsbqy.arj of the chosen achievements.
     auto* exportForm = application.adopt(std::make_unique<exchange::TFormout>(dm.DataPath));
     hooks.exportDialog = [exportForm] { exportForm->Execute(); };
+
+    // "导入" takes an archive in; "修改成果年份" works on the incoming achievement chosen there,
+    // and after storing the main window reloads its years and list.
+    auto* importForm = application.adopt(std::make_unique<exchange::TFormin>(dm.DataPath));
+    importForm->setYearChange([&application, &dm](const exchange::AchievementRow& row) {
+        engine::Table& incoming = dm.T_temp_in;
+        incoming.close();
+        incoming.setFolder(dm.DataPath);
+        incoming.setTableName(QStringLiteral("pelktemp.dbf"));
+        incoming.open();
+        for (incoming.first(); !incoming.eof(); incoming.next()) {
+            if (incoming.asString(u"ITEM_4").trimmed() == row.number &&
+                incoming.asString(u"ITEM_DQDM").trimmed() == row.region) {
+                break;
+            }
+        }
+        application.formFormat()->showDialog();
+        incoming.close(); // the import empties the twins to a bare header, which needs them free
+    });
+    importForm->setAfterStore([&main, &dm] {
+        try {
+            dm.OpenQueryText(dm.tempquery, QStringLiteral("select item_4 from pelk order by item_4 desc"));
+            main.FillYearList(dm.tempquery);
+        } catch (const engine::EngineError&) {
+        }
+        main.ComboBox1Change();
+    });
+    hooks.importDialog = [importForm] { importForm->Execute(); };
 
     for (const QString& name : help::helpWindowNames().mid(2)) {
         addHelp(name);

@@ -729,7 +729,11 @@ void TMainForm::btn_page09Click() {
 
 // 新增, 修改主项 and 删除 are in lifecycle.cpp.
 
-void TMainForm::BitBtn1Click() {}
+void TMainForm::BitBtn1Click() {
+    if (Hooks.importDialog) {
+        Hooks.importDialog();
+    }
+}
 
 void TMainForm::BitBtn2Click() {
     if (Hooks.exportDialog) {

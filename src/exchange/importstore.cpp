@@ -290,17 +290,52 @@ StoreResult storeTwins(const QString& dataFolder, SameName sameName, const Progr
     if (result.failed == 0) {
         emptyTwins(dataFolder);
     } else {
-        for (const char* name : kChildren) {
-            DbfFile::open(dataFolder, twinTable(QString::fromLatin1(name)), OpenMode::Exclusive)->pack();
+        for (const char* name : {"ZLQK", "CGWCR", "JDWYHMD", "CGWCDW", "PELK"}) {
+            try {
+                DbfFile::open(dataFolder, twinTable(QString::fromLatin1(name)), OpenMode::Exclusive)->pack();
+            } catch (const EngineError&) {
+            }
         }
-        DbfFile::open(dataFolder, twinTable(QStringLiteral("PELK")), OpenMode::Exclusive)->pack();
-        const auto unit = DbfFile::open(dataFolder, twinTable(QStringLiteral("UNIT")), OpenMode::Exclusive);
+        const auto unit = DbfFile::open(dataFolder, twinTable(QStringLiteral("UNIT")));
         for (quint32 r = 0; r < unit->recordCount(); ++r) {
             unit->setDeleted(r, true);
         }
-        unit->pack();
     }
     return result;
+}
+
+void removeIncoming(const QString& dataFolder, const QByteArray& key) {
+    for (const char* name : {"ZLQK", "CGWCR", "JDWYHMD", "CGWCDW", "PELK"}) {
+        const auto twin = DbfFile::open(dataFolder, twinTable(QString::fromLatin1(name)));
+        const int i4 = twin->fieldIndex(u"ITEM_4");
+        const int iq = twin->fieldIndex(u"ITEM_DQDM");
+        for (quint32 r = 0; r < twin->recordCount(); ++r) {
+            if (!twin->isDeleted(r) && keyOf(*twin, twin->recordData(r), i4, iq) == key) {
+                twin->setDeleted(r, true);
+            }
+        }
+    }
+}
+
+QHash<QByteArray, int> sameNameIndex(const QString& dataFolder) {
+    const auto pelk = DbfFile::open(dataFolder, QStringLiteral("pelk.dbf"));
+    const int i3 = pelk->fieldIndex(u"ITEM_3");
+    const int i9 = pelk->fieldIndex(u"ITEM_9");
+    QHash<QByteArray, int> index;
+    for (quint32 r = 0; r < pelk->recordCount(); ++r) {
+        if (!pelk->isDeleted(r)) {
+            ++index[keyOf(*pelk, pelk->recordData(r), i3, i9)];
+        }
+    }
+    return index;
+}
+
+QByteArray nameKey(const QString& name, const QString& unit) {
+    QByteArray n;
+    QByteArray u;
+    encodeGbk(name.trimmed(), &n);
+    encodeGbk(unit.trimmed(), &u);
+    return n + '\0' + u;
 }
 
 } // namespace tamsel::exchange

@@ -4,6 +4,8 @@
 
 #include "exchange/twinreader.h"
 
+#include <QByteArray>
+#include <QHash>
 #include <QString>
 #include <QStringList>
 
@@ -31,5 +33,12 @@ struct StoreResult {
 // were here before the call. Afterwards the twins hold only what failed (bare header when all
 // went in) and UNITtemp.dbf is empty.
 StoreResult storeTwins(const QString& dataFolder, SameName sameName, const Progress& progress = {});
+
+// Removes an incoming achievement (key pair, see achievementKey()) and its child rows from the twins.
+void removeIncoming(const QString& dataFolder, const QByteArray& key);
+
+// The achievements of pelk by trimmed name and unit (see nameKey()), with their counts.
+QHash<QByteArray, int> sameNameIndex(const QString& dataFolder);
+QByteArray nameKey(const QString& name, const QString& unit);
 
 } // namespace tamsel::exchange

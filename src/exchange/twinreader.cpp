@@ -112,13 +112,21 @@ QString twinTable(const QString& exchangeName) {
 
 void emptyTwins(const QString& dataFolder) {
     for (const QString& member : readOrder()) {
-        const auto file = DbfFile::open(dataFolder, twinTable(exchangeName(member)), OpenMode::Exclusive);
-        for (quint32 r = 0; r < file->recordCount(); ++r) {
-            if (!file->isDeleted(r)) {
-                file->setDeleted(r, true);
+        const QString twin = twinTable(exchangeName(member));
+        {
+            const auto file = DbfFile::open(dataFolder, twin);
+            for (quint32 r = 0; r < file->recordCount(); ++r) {
+                if (!file->isDeleted(r)) {
+                    file->setDeleted(r, true);
+                }
             }
         }
-        file->pack();
+        // Down to a bare header; while a window of the program holds the twin open the rows
+        // stay marked deleted until the next start packs them.
+        try {
+            DbfFile::open(dataFolder, twin, OpenMode::Exclusive)->pack();
+        } catch (const EngineError&) {
+        }
     }
 }
 
