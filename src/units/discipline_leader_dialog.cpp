@@ -81,8 +81,12 @@ QString TFinto11::modifyCaption() {
 }
 
 void TFinto11::FormShow() {
+    // Refilling the field list keeps its last choice for the next new leader.
+    const QString lastField = cl::entryCode(m_ui->cbry_124_1, 2);
     m_main.FillCodeList(m_dm.Tblzdxx, QStringLiteral("item_181"), true, m_ui->cbry_181);
     m_main.FillCodeList(m_dm.Tblzdxx, QStringLiteral("item_124_1"), true, m_ui->cbry_124_1);
+    if (!lastField.isEmpty())
+        m_main.SelectCode(lastField, m_ui->cbry_124_1);
     m_ui->Edit1->clear();
     const engine::Table& t = m_dm.Tblexpert;
     if (modifyMode() && cl::hasRows(t)) {

@@ -176,6 +176,9 @@ void TestSubunits::leaderListRenumbers() {
     QVERIFY(l.buttonsEnabled());
     // Leaving with a typed name asks; No stores nothing.
     l.openDialog(false);
+    // A new leader starts with the last birth month and field.
+    QCOMPARE(child(&l.dialog(), "Edt_both_1")->text(), QString("1970"));
+    QCOMPARE(child<QComboBox>(&l.dialog(), "cbry_124_1")->currentText().left(2), QString("02"));
     child(&l.dialog(), "edtry_180")->setText(QStringLiteral("丁"));
     {
         ScriptedUi ui;
