@@ -1,4 +1,4 @@
-// TPrintForm: the print dialog and its Word output.
+// TPrintForm: the print dialog, its Word output and the printed form (preview, printer, PDF).
 #include "print/printform.h"
 
 #include "core/data_module.h"
@@ -6,12 +6,20 @@
 #include "platform/opendocument.h"
 #include "platform/prompt.h"
 #include "print/docxdocument.h"
+#include "print/report_pages.h"
 #include "print/wordoutput.h"
 #include "ui_printform.h"
 
 #include <QApplication>
 #include <QCoreApplication>
 #include <QDir>
+#include <QFileDialog>
+#include <QGridLayout>
+#include <QPrintDialog>
+#include <QPrintPreviewDialog>
+#include <QPrinter>
+#include <QPrinterInfo>
+#include <QPushButton>
 #include <algorithm>
 #include <optional>
 
@@ -65,7 +73,56 @@ std::optional<QList<Record>> childRows(engine::Dataset& rows, const AchievementK
     return records;
 }
 
+void preparePrinter(QPrinter& printer, const QString& title) {
+    printer.setDocName(title);
+    printer.setPageSize(QPageSize(QPageSize::A4));
+    printer.setPageOrientation(QPageLayout::Portrait);
+    printer.setFullPage(true); // the sheets place everything from the paper's corner
+}
+
+bool printToPrinter(QWidget* parent, const QList<Sheet>& sheets, const QString& title, QString* error) {
+    QPrinter printer(QPrinter::HighResolution);
+    preparePrinter(printer, title);
+    // Without a configured printer the print dialog lets the user choose one, or a PDF file,
+    // rather than the job going nowhere.
+    if (QPrinterInfo::defaultPrinter().isNull()) {
+        QPrintDialog dialog(&printer, parent);
+        if (platform::showModal(&dialog) != QDialog::Accepted) {
+            return false;
+        }
+        preparePrinter(printer, title);
+    }
+    if (!renderSheets(printer, sheets) || printer.printerState() == QPrinter::Error) {
+        *error = QStringLiteral("打印失败：打印机不能接受打印作业。");
+        return false;
+    }
+    return true;
+}
+
+QString choosePdf(QWidget* parent, const QString& suggested) {
+    return QFileDialog::getSaveFileName(parent, QStringLiteral("导出PDF"), suggested,
+                                        QStringLiteral("PDF 文件 (*.pdf)"));
+}
+
+TPrintForm::PrintJob& printJob() {
+    static TPrintForm::PrintJob job;
+    return job;
+}
+
+TPrintForm::PdfChooser& pdfChooser() {
+    static TPrintForm::PdfChooser chooser;
+    return chooser;
+}
+
 } // namespace
+
+void TPrintForm::setPrintJob(PrintJob job) {
+    printJob() = std::move(job);
+}
+
+void TPrintForm::setPdfChooser(PdfChooser chooser) {
+    pdfChooser() = std::move(chooser);
+}
 
 TPrintForm::TPrintForm(core::TDM& dm, QWidget* parent)
     : QDialog(parent), m_dm(&dm), m_ui(std::make_unique<Ui::TPrintForm>()) {
@@ -86,6 +143,51 @@ TPrintForm::TPrintForm(core::TDM& dm, QWidget* parent)
     connect(m_ui->btnExit2, &QPushButton::clicked, this, &TPrintForm::Button3Click);
     connect(m_ui->btnExit1, &QPushButton::clicked, this, &TPrintForm::Button3Click);
     m_outputFolder = WordOutput::defaultOutputFolder();
+    buildReportPanels();
+}
+
+void TPrintForm::buildReportPanels() {
+    const auto button = [this](QWidget* panel, const QString& caption, const QString& name) {
+        auto* each = new QPushButton(caption, panel);
+        each->setObjectName(name);
+        each->setAccessibleName(caption);
+        return each;
+    };
+    // 自定义打印: one button per page, in the form's order.
+    for (const bool applied : {true, false}) {
+        QWidget* panel = applied ? m_ui->Panel2 : m_ui->Panel1;
+        auto* grid = new QGridLayout;
+        const QList<PageButton> pages = customPages(applied);
+        for (int i = 0; i < pages.size(); ++i) {
+            const QString page = pages.at(i).page;
+            auto* each = button(panel, pages.at(i).caption, QStringLiteral("btn_") + page);
+            connect(each, &QPushButton::clicked, this, [this, page] { PreviewPage(page); });
+            grid->addWidget(each, i / 5, i % 5);
+        }
+        qobject_cast<QBoxLayout*>(panel->layout())->insertLayout(1, grid);
+    }
+    // 直接打印: one button per section, then the whole form and its PDF.
+    for (const bool applied : {true, false}) {
+        QWidget* panel = applied ? m_ui->Panel3 : m_ui->Panel4;
+        const QString suffix = applied ? QStringLiteral("3") : QStringLiteral("4");
+        auto* layout = qobject_cast<QBoxLayout*>(panel->layout());
+        int at = 0;
+        for (const Section& section : sections(applied)) {
+            const QString page = section.page;
+            auto* each = button(panel, section.caption, QStringLiteral("btnSection_") + page);
+            connect(each, &QPushButton::clicked, this, [this, page] { PrintSection(page); });
+            layout->insertWidget(at++, each);
+        }
+        auto* all = button(panel, QStringLiteral("全文打印"), QStringLiteral("btnPrintAll") + suffix);
+        connect(all, &QPushButton::clicked, this, &TPrintForm::PrintAll);
+        layout->insertWidget(at++, all);
+        auto* pdf = button(panel, QStringLiteral("导出PDF"), QStringLiteral("btnExportPdf") + suffix);
+        connect(pdf, &QPushButton::clicked, this, &TPrintForm::ExportPdf);
+        layout->insertWidget(at++, pdf);
+        auto* exit = button(panel, QStringLiteral("退出"), QStringLiteral("btnExit") + suffix);
+        connect(exit, &QPushButton::clicked, this, &TPrintForm::Button3Click);
+        layout->addWidget(exit);
+    }
 }
 
 TPrintForm::~TPrintForm() = default;
@@ -184,6 +286,147 @@ Prefetched TPrintForm::prefetched() const {
         }
     }
     return result;
+}
+
+void TPrintForm::showError(const QString& text) {
+    platform::showBox(this, {QStringLiteral("Tamsel"), text, platform::Icon::Error, platform::Ok});
+}
+
+ReportPage& TPrintForm::prepare(const QString& name, PrintData& values) {
+    auto& page = m_pages[name];
+    if (!page) {
+        page = createReportPage(name);
+    }
+    // The sections carry their running number, whichever button printed them.
+    QString label;
+    QString prefix;
+    for (const Section& section : sections(name.startsWith(QStringLiteral("Tyy")))) {
+        if (section.page == name) {
+            label = section.label;
+            prefix = section.counterPrefix;
+        }
+    }
+    page->setPageLabel(label);
+    page->setCounterPrefix(prefix);
+    page->prepare(values);
+    // Keep the painting going while many pages are laid out.
+    QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
+    return *page;
+}
+
+ReportPage& TPrintForm::preparedPage(const QString& name) {
+    PrintData values(m_dm->DataPath, m_key, prefetched());
+    return prepare(name, values);
+}
+
+QList<Sheet> TPrintForm::fullRunSheets(PrintData& values) {
+    QList<Sheet> sheets;
+    for (const Section& section : fullRun(appliedTechnology())) {
+        sheets.append(prepare(section.page, values).layout());
+    }
+    return sheets;
+}
+
+QList<Sheet> TPrintForm::fullRunSheets() {
+    PrintData values(m_dm->DataPath, m_key, prefetched());
+    return fullRunSheets(values);
+}
+
+void TPrintForm::print(const QList<Sheet>& sheets, const QString& title) {
+    QString error;
+    const PrintJob job = printJob() ? printJob() : PrintJob(printToPrinter);
+    if (!job(this, sheets, title, &error) && !error.isEmpty()) {
+        showError(error);
+    }
+}
+
+void TPrintForm::PreviewPage(const QString& name) {
+    QList<Sheet> sheets;
+    try {
+        BusyCursor busy;
+        sheets = preparedPage(name).layout();
+    } catch (const DocumentError& e) {
+        showError(e.message());
+        return;
+    } catch (const engine::EngineError& e) {
+        showError(e.message());
+        return;
+    }
+    QPrinter printer(QPrinter::HighResolution);
+    preparePrinter(printer, name);
+    QPrintPreviewDialog preview(&printer, this);
+    preview.setObjectName(QStringLiteral("PrintPreview"));
+    preview.setWindowTitle(QStringLiteral("打印预览"));
+    connect(&preview, &QPrintPreviewDialog::paintRequested, this,
+            [&sheets](QPrinter* target) { renderSheets(*target, sheets); });
+    platform::showModal(&preview);
+}
+
+void TPrintForm::PrintSection(const QString& name) {
+    QList<Sheet> sheets;
+    try {
+        BusyCursor busy;
+        sheets = preparedPage(name).layout();
+    } catch (const DocumentError& e) {
+        showError(e.message());
+        return;
+    } catch (const engine::EngineError& e) {
+        showError(e.message());
+        return;
+    }
+    print(sheets, name);
+}
+
+void TPrintForm::PrintAll() {
+    QList<Sheet> sheets;
+    try {
+        BusyCursor busy;
+        sheets = fullRunSheets();
+    } catch (const DocumentError& e) {
+        showError(e.message());
+        return;
+    } catch (const engine::EngineError& e) {
+        showError(e.message());
+        return;
+    }
+    print(sheets, QStringLiteral("科技成果登记表 ") + m_key.item4);
+}
+
+void TPrintForm::ExportPdf() {
+    QString file;
+    try {
+        PrintData values(m_dm->DataPath, m_key, prefetched());
+        QDir().mkpath(m_outputFolder);
+        const QString suggested =
+            QDir(m_outputFolder)
+                .filePath(WordOutput::fileBaseName(QStringLiteral("科技成果登记表"), m_key.item4,
+                                                   values.field(QStringLiteral("item_3"))) +
+                          QStringLiteral(".pdf"));
+        file = pdfChooser() ? pdfChooser()(this, suggested) : choosePdf(this, suggested);
+        if (file.isEmpty()) {
+            return;
+        }
+        if (!file.endsWith(QStringLiteral(".pdf"), Qt::CaseInsensitive)) {
+            file += QStringLiteral(".pdf");
+        }
+        BusyCursor busy;
+        if (!writePdf(file, fullRunSheets(values), QStringLiteral("科技成果登记表 ") + m_key.item4)) {
+            showError(QStringLiteral("无法写入文件：") + QDir::toNativeSeparators(file));
+            return;
+        }
+    } catch (const DocumentError& e) {
+        showError(e.message());
+        return;
+    } catch (const engine::EngineError& e) {
+        showError(e.message());
+        return;
+    }
+    if (!platform::openDocument(file)) {
+        platform::showBox(this, {QStringLiteral("提示"),
+                                 QStringLiteral("没有可以打开PDF文件的程序，文件已保存在：\n") +
+                                     QDir::toNativeSeparators(file),
+                                 platform::Icon::Information, platform::Ok});
+    }
 }
 
 void TPrintForm::outputWord(WordButton button) {

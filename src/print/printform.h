@@ -1,10 +1,13 @@
 #pragma once
 
 #include "print/formvalues.h"
+#include "print/report_page.h"
 
 #include <QDialog>
 #include <QString>
 #include <QStringList>
+#include <functional>
+#include <map>
 #include <memory>
 
 namespace Ui {
@@ -41,6 +44,22 @@ public:
     // FormShow, then modal.
     int Execute();
 
+    // The printed form. A print job sends sheets to the printer, a chooser asks where a PDF
+    // goes (the suggested path given); tests replace both. The default job prints to the
+    // default printer, or asks with the print dialog when none is configured; it returns
+    // false when nothing was printed, and sets the error text when printing failed.
+    using PrintJob = std::function<bool(QWidget* parent, const QList<Sheet>& sheets, const QString& title,
+                                        QString* error)>;
+    using PdfChooser = std::function<QString(QWidget* parent, const QString& suggested)>;
+    static void setPrintJob(PrintJob job);
+    static void setPdfChooser(PdfChooser chooser);
+
+    // The report page of a name, created on first use and kept; prepared from the achievement
+    // with its running number when it is a numbered section.
+    ReportPage& preparedPage(const QString& name);
+    // The sheets of the whole form in print order: cover, then the numbered sections.
+    QList<Sheet> fullRunSheets();
+
 public slots:
     void FormShow();
     void YY_ButtonClick();
@@ -54,17 +73,27 @@ public slots:
     void Button3Click(); // 退出
     void BackFromPanel2();
     void BackFromPanel1();
+    void PreviewPage(const QString& name);  // 自定义打印: one page, modal preview
+    void PrintSection(const QString& name); // 直接打印: one section to the printer
+    void PrintAll();                        // 全文打印: the whole form as one job
+    void ExportPdf();                       // 导出PDF: the whole form into a file, then opened
 
 private:
     void showPanel(QWidget* panel);
     void outputWord(WordButton button);
     Prefetched prefetched() const;
+    void buildReportPanels();
+    void print(const QList<Sheet>& sheets, const QString& title);
+    ReportPage& prepare(const QString& name, PrintData& values);
+    QList<Sheet> fullRunSheets(PrintData& values);
+    void showError(const QString& text);
 
     core::TDM* m_dm;
     std::unique_ptr<Ui::TPrintForm> m_ui;
     AchievementKey m_key;
     QString m_category;
     QString m_outputFolder;
+    std::map<QString, std::unique_ptr<ReportPage>> m_pages;
 };
 
 } // namespace tamsel::print

@@ -45,6 +45,27 @@ inline ReadDocument readDocument(const QString& path) {
     return result;
 }
 
+// The text of each page of a PDF file as pdftotext lays it out; the CJK font's radical glyphs
+// come back as their compatibility characters and are folded to the ordinary ones.
+inline QStringList readPdfPages(const QString& path) {
+    QProcess process;
+    process.start(QStringLiteral("pdftotext"), {QStringLiteral("-layout"), path, QStringLiteral("-")});
+    process.waitForFinished(60000);
+    QStringList pages = QString::fromUtf8(process.readAllStandardOutput())
+                            .normalized(QString::NormalizationForm_KC)
+                            .split(u'\f');
+    if (!pages.isEmpty() && pages.last().trimmed().isEmpty()) {
+        pages.removeLast();
+    }
+    return pages;
+}
+
+// The page's running label or counter: its last line without blanks or dashes.
+inline QString pageFooter(const QString& page) {
+    QString last = page.trimmed().split(u'\n').last();
+    return last.remove(u' ').remove(QStringLiteral("—"));
+}
+
 // Appends one row to a table of the folder.
 inline void addRow(const QString& folder, const QString& table, const QVariantHash& values) {
     engine::Table t;

@@ -8,6 +8,7 @@
 #include "support/testmain.h"
 
 #include <QPushButton>
+#include <QRegularExpression>
 #include <QTest>
 
 using namespace tamsel;
@@ -133,6 +134,79 @@ private slots:
             TAMSEL_VERIFY_UI(ui);
             QCOMPARE(f.written().size(), 5);
         }
+    }
+
+    // The printed form through the dialog: a preview per page, a section straight to the
+    // printer, the whole form as one job in order with its running labels, and the PDF.
+    void reportButtons() {
+        test::PrintFolder f;
+        core::TDM dm(f.folder.path());
+        TPrintForm form(dm);
+        form.setOutputFolder(f.output());
+        form.setAchievement({QStringLiteral("2008000001"), QStringLiteral(".")}, QStringLiteral("1"));
+        form.FormShow();
+        QList<QList<print::Sheet>> jobs;
+        QString failure;
+        TPrintForm::setPrintJob(
+            [&](QWidget*, const QList<print::Sheet>& sheets, const QString&, QString* error) {
+                jobs.append(sheets);
+                *error = failure;
+                return failure.isEmpty();
+            });
+        const auto click = [&](const char* name) {
+            auto* button = form.findChild<QPushButton*>(QLatin1String(name));
+            QVERIFY2(button, name);
+            button->click();
+        };
+        {
+            ScriptedUi ui;
+            ui.expectModal(QStringLiteral("QPrintPreviewDialog"));
+            click("btn_TyyPrint10");
+            TAMSEL_VERIFY_UI(ui);
+            QCOMPARE(form.findChildren<QPushButton*>(QRegularExpression(QStringLiteral("^btn_Tyy"))).size(),
+                     15);
+        }
+        click("btnSection_TyyPrint10");
+        QCOMPARE(jobs.size(), 1);
+        QCOMPARE(jobs.first().size(), 3); // 46 completers and the closing row: three sheets, one job
+
+        click("btnPrintAll3");
+        QCOMPARE(jobs.size(), 2);
+        const QString whole = f.folder.file(QStringLiteral("whole.pdf"));
+        QVERIFY(print::writePdf(whole, jobs.last()));
+        const QStringList pages = test::readPdfPages(whole);
+        QStringList footers;
+        for (const QString& page : pages.mid(1)) {
+            footers.append(test::pageFooter(page));
+        }
+        QVERIFY(QString(pages.first()).remove(u' ').contains(QStringLiteral("科技成果登记表")));
+        QCOMPARE(footers, (QStringList{"1", "2--1", "2--2", "3", "4", "5", "6--1", "6--2", "6--3", "7"}));
+        QVERIFY(pages.at(1).contains(QStringLiteral("一、成果概况")) &&
+                pages.at(2).contains(QStringLiteral("三、评价情况")));
+
+        // A failed print is reported.
+        {
+            failure = QStringLiteral("打印失败");
+            ScriptedUi ui;
+            ui.expectBox(QStringLiteral("Tamsel"), failure, platform::Icon::Error);
+            click("btnSection_Tyyfm1");
+            TAMSEL_VERIFY_UI(ui);
+        }
+        TPrintForm::setPrintJob({});
+
+        // 导出PDF: the same pages into the chosen file, then opened.
+        Opened opened;
+        QString suggested;
+        TPrintForm::setPdfChooser([&](QWidget*, const QString& path) {
+            suggested = path;
+            return f.folder.file(QStringLiteral("chosen"));
+        });
+        click("btnExportPdf3");
+        TPrintForm::setPdfChooser({});
+        QVERIFY(suggested.startsWith(f.output() + u'/') && suggested.endsWith(QStringLiteral(".pdf")));
+        QVERIFY(suggested.contains(QStringLiteral("2008000001_十个汉字")));
+        QCOMPARE(opened.files, QStringList{f.folder.file(QStringLiteral("chosen.pdf"))});
+        QCOMPARE(test::readPdfPages(opened.files.first()).size(), pages.size());
     }
 };
 
