@@ -6,6 +6,9 @@
 #include "engine/gbk.h"
 #include "exchange/exporter.h"
 
+#include <QSet>
+#include <algorithm>
+
 using namespace tamsel::engine;
 
 namespace tamsel::exchange {
@@ -36,6 +39,26 @@ QList<AchievementRow> readAchievementRows(const QString& dataFolder, const QStri
                      decodeGbk(unit.data(), unit.size()), r});
     }
     return rows;
+}
+
+QStringList achievementYears(const QString& dataFolder, const QString& table) {
+    const auto file = DbfFile::open(dataFolder, table);
+    const int i4 = file->fieldIndex(u"ITEM_4");
+    QSet<QByteArray> seen;
+    for (quint32 r = 0; r < file->recordCount(); ++r) {
+        if (!file->isDeleted(r)) {
+            const QByteArrayView number = file->rawText(file->recordData(r), i4).trimmed();
+            if (!number.isEmpty()) {
+                seen.insert(number.first(std::min<qsizetype>(4, number.size())).toByteArray());
+            }
+        }
+    }
+    QStringList years;
+    for (const QByteArray& y : std::as_const(seen)) {
+        years << decodeGbk(y);
+    }
+    std::sort(years.begin(), years.end(), std::greater<>());
+    return years;
 }
 
 AchievementRowsModel::AchievementRowsModel(bool yearColumn, QObject* parent)

@@ -7,6 +7,7 @@
 #include <QByteArray>
 #include <QList>
 #include <QString>
+#include <QStringList>
 
 namespace tamsel::exchange {
 
@@ -23,6 +24,9 @@ struct AchievementRow {
 // yearPrefix when it is given.
 QList<AchievementRow> readAchievementRows(const QString& dataFolder, const QString& table,
                                           const QString& yearPrefix = {});
+
+// The years of the management numbers of table (first four characters), newest first.
+QStringList achievementYears(const QString& dataFolder, const QString& table);
 
 class AchievementRowsModel : public QAbstractTableModel {
     Q_OBJECT

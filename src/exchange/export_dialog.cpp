@@ -76,16 +76,11 @@ int TFormout::selectedCount() const {
 void TFormout::FormShow() {
     // Years, newest first, from the management numbers.
     QStringList years;
-    const QList<AchievementRow> all = readAchievementRows(m_dataFolder, QStringLiteral("pelk.dbf"));
-    QSet<QString> seen;
-    for (const AchievementRow& row : all) {
-        const QString year = row.number.left(4);
-        if (!year.isEmpty() && !seen.contains(year)) {
-            seen.insert(year);
-            years << year;
-        }
+    try {
+        years = achievementYears(m_dataFolder, QStringLiteral("pelk.dbf"));
+    } catch (const engine::EngineError& e) {
+        platform::showBox(this, {QStringLiteral("Tamsel"), e.message(), Icon::Warning, platform::Ok});
     }
-    std::sort(years.begin(), years.end(), std::greater<>());
     m_ui->ComboBox2->clear();
     m_ui->ComboBox2->addItems(years);
     m_ui->ComboBox2->setVisible(false);
