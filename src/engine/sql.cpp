@@ -181,4 +181,35 @@ Statement parse(const QString& text) {
     return st;
 }
 
+SelectList parseSelectList(const QString& text) {
+    const expr::Source source = sqlSource(text);
+    Parser p(source, expr::tokenize(source));
+    SelectList list;
+    p.expect("select");
+    if (p.peek().is("count") && p.peek(1).kind == Token::LParen) {
+        p.take();
+        p.take();
+        if (p.peek().kind != Token::Star)
+            p.fail(QStringLiteral("count 只能写作 count(*)"));
+        p.take();
+        if (p.peek().kind != Token::RParen)
+            p.fail(QStringLiteral("缺少 )"));
+        p.take();
+        list.countAll = true;
+    } else {
+        for (;;) {
+            int pos = 0;
+            list.fields.append(parseField(p, &pos));
+            list.positions.append(pos);
+            if (p.peek().kind != Token::Comma)
+                break;
+            p.take();
+        }
+    }
+    if (!p.peek().is("from"))
+        p.fail(QStringLiteral("缺少 from"));
+    list.fromPos = p.peek().pos;
+    return list;
+}
+
 } // namespace tamsel::engine::sql

@@ -6,6 +6,7 @@
 
 #include <QList>
 #include <QString>
+#include <QStringList>
 #include <memory>
 
 namespace tamsel::engine::sql {
@@ -46,5 +47,16 @@ expr::Source sqlSource(const QString& text);
 
 // Throws EngineError: "SQL 语句第 N 个字符处：…".
 Statement parse(const QString& text);
+
+// The select list of a statement for people looking into a data folder: several fields
+// ("select item_4, item_3 from pelk ...") or count(*). fromPos is where "from" begins, so the
+// rows come from "select * " + the text from there. Throws EngineError as parse does.
+struct SelectList {
+    QStringList fields;
+    QList<int> positions;
+    bool countAll = false;
+    int fromPos = 0;
+};
+SelectList parseSelectList(const QString& text);
 
 } // namespace tamsel::engine::sql

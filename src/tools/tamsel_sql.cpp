@@ -8,6 +8,7 @@
 #include "engine/dbffile.h"
 #include "engine/error.h"
 #include "engine/query.h"
+#include "engine/sql.h"
 
 #include <QCoreApplication>
 #include <QStringList>
@@ -77,19 +78,47 @@ int main(int argc, char** argv) {
             writeLine(QString::number(executeSql(folder, sql)));
             return 0;
         }
+        // Several fields or count(*): the rows of "select * ..." with the columns asked for.
+        sql::SelectList list;
+        try {
+            sql::parse(sql);
+        } catch (const EngineError&) {
+            try {
+                list = sql::parseSelectList(sql);
+            } catch (const EngineError&) {
+            }
+            if (list.fields.size() < 2 && !list.countAll)
+                throw;
+        }
         Query query;
         query.setFolder(folder);
-        query.setSql(sql);
+        query.setSql(list.fromPos > 0 ? QStringLiteral("select * ") + sql.mid(list.fromPos) : sql);
         query.open();
-        QStringList line;
-        for (const QString& name : query.fieldNames())
-            line.append(escaped(name));
-        QStringList out{line.join(u'\t')};
-        for (query.first(); !query.eof(); query.next()) {
-            line.clear();
+        QList<int> columns;
+        for (int i = 0; i < list.fields.size(); ++i) {
+            const int index = query.fieldIndex(list.fields[i]);
+            if (index < 0)
+                throw expr::errorAt(sql::sqlSource(sql), list.positions[i],
+                                    QStringLiteral("表中没有字段 %1").arg(list.fields[i]));
+            columns.append(index);
+        }
+        if (columns.isEmpty())
             for (int i = 0; i < query.fieldCount(); ++i)
-                line.append(escaped(query.asString(i)));
+                columns.append(i);
+        QStringList out;
+        if (list.countAll) {
+            out = QStringList{QStringLiteral("COUNT(*)"), QString::number(query.recordCount())};
+        } else {
+            QStringList line;
+            for (const int i : std::as_const(columns))
+                line.append(escaped(query.fieldNames().at(i)));
             out.append(line.join(u'\t'));
+            for (query.first(); !query.eof(); query.next()) {
+                line.clear();
+                for (const int i : std::as_const(columns))
+                    line.append(escaped(query.asString(i)));
+                out.append(line.join(u'\t'));
+            }
         }
         for (const QString& l : out)
             writeLine(l);

@@ -45,6 +45,10 @@ private slots:
                                  "2007000003\t.\tO'Brien\t3\t100\t2007-12-31\tO'Brien memo\t\n";
         QTest::newRow("max of nothing") << "select max(item_4) from pelk where item_4 like '1999%'"
                                         << "ITEM_4\n\n";
+        QTest::newRow("several fields") << "select item_3, item_4 from pelk where item_cglb='3'"
+                                        << "ITEM_3\tITEM_4\nO'Brien\t2007000003\n";
+        QTest::newRow("count") << "select count(*) from pelk where item_4 like '2008%'"
+                               << "COUNT(*)\n3\n";
         QTest::newRow("update") << "update pelk set no='1' where item_4 like '2008%'"
                                 << "3\n";
         QTest::newRow("insert") << "insert into pelk (item_4) values ('2013000001')"
@@ -75,6 +79,8 @@ private slots:
                                   << "ITEM_4";
         QTest::newRow("memo not GBK")
             << QStringList{QStringLiteral("update pelk set item_13='😀'")} << "ITEM_13";
+        QTest::newRow("unknown field in list")
+            << QStringList{QStringLiteral("select item_4, nosuch from pelk")} << "没有字段 nosuch";
         QTest::newRow("no table") << QStringList{QStringLiteral("select * from pelkx")} << "找不到表 pelkx";
         QTest::newRow("pack missing")
             << QStringList{QStringLiteral("--pack"), QStringLiteral("nosuch.dbf")} << "nosuch.dbf";
