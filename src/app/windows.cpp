@@ -12,6 +12,7 @@
 #include "entry/patent_dialog.h"
 #include "entry/patents_page.h"
 #include "entry/project_page.h"
+#include "exchange/code_manage_dialog.h"
 #include "exchange/export_dialog.h"
 #include "exchange/import_dialog.h"
 #include "help/helpwindows.h"
@@ -144,6 +145,10 @@ void createOtherWindows(core::Application& application) {
         main.ComboBox1Change();
     });
     hooks.importDialog = [importForm] { importForm->Execute(); };
+
+    // "更新指标项": code maintenance.
+    auto* codeManage = application.adopt(std::make_unique<exchange::TFcodeManage>(dm, main));
+    hooks.codeManage = [codeManage] { codeManage->Execute(); };
 
     for (const QString& name : help::helpWindowNames().mid(2)) {
         addHelp(name);

@@ -741,7 +741,11 @@ void TMainForm::BitBtn2Click() {
     }
 }
 
-void TMainForm::BitBtn3Click() {}
+void TMainForm::BitBtn3Click() {
+    if (Hooks.codeManage) {
+        Hooks.codeManage();
+    }
+}
 
 void TMainForm::Button2Click() {
     if (!Hooks.unitProfile) {
