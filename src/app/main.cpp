@@ -1,10 +1,8 @@
 #include "app/windows.h"
 #include "core/application.h"
 
-#include <QApplication>
-
 int main(int argc, char* argv[]) {
-    QApplication app(argc, argv);
+    tamsel::core::GuardedApplication app(argc, argv);
     tamsel::core::Application::Options options;
     options.createOtherWindows = tamsel::app::createOtherWindows;
     tamsel::core::Application tamsel(options);

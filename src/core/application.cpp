@@ -6,6 +6,9 @@
 #include "core/main_items_dialog.h"
 #include "core/welcome_window.h"
 #include "core/year_change_dialog.h"
+#include "engine/dataset.h"
+#include "engine/error.h"
+#include "platform/prompt.h"
 #include "platform/singleinstance.h"
 #include "platform/translations.h"
 
@@ -15,6 +18,35 @@ namespace tamsel::core {
 
 QString applicationTitle() {
     return QStringLiteral("Tamsel－【简易版V6.0】");
+}
+
+GuardedApplication::GuardedApplication(int& argc, char** argv) : QApplication(argc, argv) {}
+
+bool GuardedApplication::notify(QObject* receiver, QEvent* event) {
+    return runGuarded(m_dm, [&] { return QApplication::notify(receiver, event); });
+}
+
+bool runGuarded(TDM* dm, const std::function<bool()>& deliver) {
+    // The last net under the handlers: each handler shows its own errors, and one it misses
+    // must not end the program with the user's other work.
+    QString message;
+    try {
+        return deliver();
+    } catch (const engine::EngineError& e) {
+        message = e.message();
+    } catch (const std::exception& e) {
+        message = QString::fromLocal8Bit(e.what());
+    }
+    if (dm) {
+        for (engine::Dataset* data : dm->findChildren<engine::Dataset*>(Qt::FindDirectChildrenOnly)) {
+            if (data->state() == engine::Dataset::State::Edit ||
+                data->state() == engine::Dataset::State::Insert)
+                data->cancel();
+        }
+    }
+    platform::showBox(QApplication::activeWindow(),
+                      {QStringLiteral("提示"), message, platform::Icon::Warning, platform::Ok});
+    return false;
 }
 
 Application::Application() : Application(Options{}) {}
@@ -31,6 +63,8 @@ Application::~Application() {
     m_helpForm.reset();
     m_welcome.reset();
     m_mainForm.reset();
+    if (auto* guarded = dynamic_cast<GuardedApplication*>(QCoreApplication::instance()))
+        guarded->setDataModule(nullptr);
     m_dm.reset();
 }
 
@@ -54,6 +88,8 @@ void Application::createWindows() {
     m_welcome = std::make_unique<Tformwel>();
     m_dm = m_options.dataPath.isEmpty() ? std::make_unique<TDM>() : std::make_unique<TDM>(m_options.dataPath);
     m_dm->DataModuleCreate(nullptr);
+    if (auto* guarded = dynamic_cast<GuardedApplication*>(QCoreApplication::instance()))
+        guarded->setDataModule(m_dm.get());
 
     // The windows of the other parts of the program are created here, in this order, as they
     // arrive: patents, classification picker, export, new achievement, unit situation, entry

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QApplication>
 #include <QString>
 #include <QWidget>
 #include <functional>
@@ -21,6 +22,22 @@ class Tformformat;
 
 // The application title: names the single-instance lock and heads the start-up error box.
 QString applicationTitle();
+
+// Runs deliver, the delivery of one event. An error that escapes it is shown in a box and
+// the data module's unposted edits are dropped, so the data stay as they were; false then.
+bool runGuarded(TDM* dm, const std::function<bool()>& deliver);
+
+// The program's QApplication: no error that escapes an event handler ends the program.
+class GuardedApplication : public QApplication {
+public:
+    GuardedApplication(int& argc, char** argv);
+    bool notify(QObject* receiver, QEvent* event) override;
+    // The data module whose unposted edits an escaped error drops.
+    void setDataModule(TDM* dm) { m_dm = dm; }
+
+private:
+    TDM* m_dm = nullptr;
+};
 
 // The process from start to end: the single-instance guard, every window created once (hidden)
 // and reused for the whole run, the data module, and the run loop.

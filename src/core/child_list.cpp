@@ -101,10 +101,6 @@ bool locateNumber(engine::Dataset& data, const QString& field, int number) {
     return false;
 }
 
-QString entryCode(const QComboBox* combo, int n) {
-    return combo ? combo->currentText().left(n).trimmed() : QString();
-}
-
 bool isWholeNumber(const QString& text, int* value) {
     bool ok = false;
     const int v = text.toInt(&ok);
@@ -119,19 +115,6 @@ codeTexts(std::initializer_list<std::pair<const char*, const char*>> pairs) {
     for (const auto& [code, text] : pairs)
         result.append({QString::fromUtf8(code), QString::fromUtf8(text)});
     return result;
-}
-
-bool appliedTechnology(const core::TMainForm& mainForm) {
-    const auto* category = mainForm.findChild<QComboBox*>(QStringLiteral("ComboBox1"));
-    return category && category->currentIndex() <= 0;
-}
-
-QString achievementFilter(const core::TMainForm& mainForm) {
-    return QStringLiteral("item_4='") +
-           core::TMainForm::QuoteSql(mainForm.currentValue(QStringLiteral("ITEM_4"))) + QStringLiteral("'") +
-           QStringLiteral(" and ") + QStringLiteral("item_dqdm=") + QStringLiteral("'") +
-           core::TMainForm::QuoteSql(mainForm.currentValue(QStringLiteral("ITEM_DQDM"))) +
-           QStringLiteral("'");
 }
 
 void dressPage(QDialog* page, QWidget* caption) {
@@ -168,7 +151,7 @@ void leavePage(QDialog* page, core::TMainForm& mainForm, const QString& pageCode
 }
 
 void showAppliedHelp(core::TMainForm& mainForm, const QString& topic) {
-    if (appliedTechnology(mainForm) && mainForm.Hooks.showHelp)
+    if (isAppliedTechnology(mainForm) && mainForm.Hooks.showHelp)
         mainForm.Hooks.showHelp(topic);
 }
 
@@ -311,7 +294,7 @@ QVariant GridModel::headerData(int section, Qt::Orientation orientation, int rol
     if (role == Qt::DisplayRole)
         return m_columns[section].title;
     if (role == Qt::ForegroundRole && m_columns[section].maroon)
-        return QColor(0x80, 0, 0);
+        return maroon();
     return {};
 }
 

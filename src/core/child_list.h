@@ -1,5 +1,7 @@
 #pragma once
 
+#include "core/page_helpers.h"
+
 #include <QAbstractTableModel>
 #include <QDialog>
 #include <QHash>
@@ -47,17 +49,8 @@ void showEngineError(QWidget* parent, const QString& message);
 void showPlain(QWidget* parent, const QString& text);
 // Moves to the first row whose number field equals number; false when there is none.
 bool locateNumber(engine::Dataset& data, const QString& field, int number);
-// The stored code of a dictionary entry ("0  男"): its first n characters, trimmed.
-QString entryCode(const QComboBox* combo, int n = 2);
 // True when text is a whole number (an optional sign and digits).
 bool isWholeNumber(const QString& text, int* value = nullptr);
-// The window size of the list pages and entry pages.
-constexpr int kPageWidth = 800;
-constexpr int kPageHeight = 600;
-// True when the main window lists applied-technology achievements.
-bool appliedTechnology(const core::TMainForm& mainForm);
-// The key of the main window's current achievement as a table filter.
-QString achievementFilter(const core::TMainForm& mainForm);
 // Gives the page the look every list page has: no close button, a large bold caption.
 void dressPage(QDialog* page, QWidget* caption);
 // Sizes a list or entry page to the fixed page size.

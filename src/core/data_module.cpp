@@ -84,6 +84,8 @@ static const Lookup kLookups[] = {
 void TDM::registerObjects() {
     const auto add = [this](engine::Dataset& object, const char* name) {
         object.setObjectName(QString::fromLatin1(name));
+        // Children of the module, so a last-resort error handler can find them all.
+        object.setParent(this);
         m_objects.insert(object.objectName(), &object);
     };
 #define TAMSEL_DM_OBJECT(member) add(member, #member)

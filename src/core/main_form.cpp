@@ -2,6 +2,7 @@
 
 #include "core/achievement_grid_model.h"
 #include "core/data_module.h"
+#include "core/page_helpers.h"
 #include "core/query_builder.h"
 #include "engine/error.h"
 #include "platform/prompt.h"
@@ -76,13 +77,6 @@ void cancelEdit(engine::Dataset& dataset) {
         dataset.state() == engine::Dataset::State::Insert) {
         dataset.cancel();
     }
-}
-
-// The key filter of one achievement, for its child tables.
-QString keyFilter(const QString& item4, const QString& dqdm) {
-    return QStringLiteral("item_4='") + TMainForm::QuoteSql(item4) + QStringLiteral("'") +
-           QStringLiteral(" and ") + QStringLiteral("item_dqdm=") + QStringLiteral("'") +
-           TMainForm::QuoteSql(dqdm) + QStringLiteral("'");
 }
 
 } // namespace
@@ -570,10 +564,7 @@ void TMainForm::MarkIncompletePages() {
     try {
         engine::Table& completers = m_dm->TblCgwcr;
         completers.close();
-        completers.setFiltered(false);
-        completers.setFilter(
-            keyFilter(currentValue(QStringLiteral("ITEM_4")), currentValue(QStringLiteral("ITEM_DQDM"))));
-        completers.setFiltered(true);
+        filterToCurrent(completers, *this);
         completers.open();
         if (completers.isEmpty()) {
             setPageDone(m_ui->btn_page08, false);
@@ -804,10 +795,7 @@ void TMainForm::BitBtn4Click() {
     // Patent summary for records stored before the patent page kept it.
     try {
         engine::Table& patents = m_dm->tblzlqk;
-        patents.setFiltered(false);
-        patents.setFilter(
-            keyFilter(currentValue(QStringLiteral("ITEM_4")), currentValue(QStringLiteral("ITEM_DQDM"))));
-        patents.setFiltered(true);
+        filterToCurrent(patents, *this);
         if (!patents.isActive()) {
             patents.open();
         }

@@ -3,6 +3,7 @@
 #include "core/data_module.h"
 #include "core/lifecycle.h"
 #include "core/main_form.h"
+#include "core/page_helpers.h"
 #include "engine/error.h"
 #include "platform/prompt.h"
 #include "ui_main_form.h"
@@ -19,11 +20,6 @@ namespace {
 
 constexpr int kFirstYear = 1900;
 constexpr int kLastYear = 2050;
-
-bool allDigits(const QString& text) {
-    return std::all_of(text.cbegin(), text.cend(),
-                       [](QChar c) { return c >= QLatin1Char('0') && c <= QLatin1Char('9'); });
-}
 
 } // namespace
 
@@ -251,7 +247,7 @@ void TFormNew::ComboBox1Change() {
 
 void TFormNew::cbYearChange() {
     Clean = false;
-    if (!allDigits(m_ui->cbYear->text())) {
+    if (!m_ui->cbYear->text().isEmpty() && !allDigits(m_ui->cbYear->text())) {
         m_ui->cbYear->clear();
         ShowWarning(QStringLiteral("不能输入非数字的字符！"));
     }

@@ -1,4 +1,5 @@
 #include "engine/dataset.h"
+#include "engine/filter_params.h"
 
 #include "engine/dataset_p.h"
 #include "engine/gbk.h"
@@ -8,6 +9,7 @@
 #include <algorithm>
 #include <deque>
 #include <unordered_map>
+#include <utility>
 
 namespace tamsel::engine {
 
@@ -288,7 +290,7 @@ void Dataset::Impl::compileFilter(const QString& text, bool on, std::unique_ptr<
     const auto node = expr::parseCondition(source);
     expr::CompileOptions options;
     options.starPrefix = true;
-    *out = expr::Condition::compile(*node, *file, {}, source, options);
+    *out = expr::Condition::compile(*node, *file, filterParams, source, options);
 }
 
 void Dataset::Impl::openFinished() {
@@ -959,6 +961,32 @@ bool Dataset::locate(QStringView fieldName, const QString& value, LocateOptions 
         }
     }
     return false;
+}
+
+namespace {
+// The filter's parameters live in the dataset's private state.
+struct ImplAccess : Dataset {
+    static Dataset::Impl& of(Dataset& data) { return *(data.*(&ImplAccess::d)); }
+};
+} // namespace
+
+void setFilter(Dataset& data, const QString& expression, const QHash<QString, QVariant>& params) {
+    Dataset::Impl& impl = ImplAccess::of(data);
+    expr::Params keyed;
+    for (auto it = params.cbegin(); it != params.cend(); ++it)
+        keyed.insert(expr::paramKey(it.key()), it.value());
+    if (expression == impl.filterText && keyed == impl.filterParams)
+        return;
+    // Clearing the text makes the dataset compile the expression again with the new values.
+    std::swap(impl.filterParams, keyed);
+    const QString before = std::exchange(impl.filterText, QString());
+    try {
+        data.setFilter(expression);
+    } catch (...) {
+        std::swap(impl.filterParams, keyed);
+        impl.filterText = before;
+        throw;
+    }
 }
 
 } // namespace tamsel::engine

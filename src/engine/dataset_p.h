@@ -44,6 +44,7 @@ struct Dataset::Impl {
     qint64 editKey = -1;
 
     QString filterText;
+    expr::Params filterParams;
     bool filtered = false;
     std::unique_ptr<expr::Condition> filterCond;
 

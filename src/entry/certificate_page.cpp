@@ -1,15 +1,15 @@
 #include "entry/certificate_page.h"
 
 #include "core/data_module.h"
+#include "core/field_limits.h"
 #include "core/main_form.h"
+#include "core/page_helpers.h"
 #include "engine/error.h"
 #include "entry/page_dates.h"
-#include "platform/placement.h"
 #include "platform/prompt.h"
 
 #include "ui_certificate_page.h"
 
-#include <QCloseEvent>
 #include <QFont>
 #include <QLineEdit>
 #include <QPlainTextEdit>
@@ -17,12 +17,8 @@
 namespace tamsel::entry {
 
 using engine::EngineError;
-using platform::Icon;
 
 namespace {
-
-constexpr int kWidth = 800;
-constexpr int kHeight = 600;
 
 // Memo text as compared: tabs become blanks as on storing, line ends in one form.
 QString comparable(QString text) {
@@ -33,12 +29,9 @@ QString comparable(QString text) {
 } // namespace
 
 TFpage9::TFpage9(core::TDM& dm, core::TMainForm& mainForm, QWidget* parent)
-    : QDialog(parent), m_ui(std::make_unique<Ui::TFpage9>()), m_dm(dm), m_main(mainForm) {
+    : EntryPage(dm, mainForm, parent), m_ui(std::make_unique<Ui::TFpage9>()) {
     m_ui->setupUi(this);
     setObjectName(QStringLiteral("TFpage9"));
-    // No close box: the page is left through 退出, which offers to save.
-    setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint);
-    resize(kWidth, kHeight);
     QFont small = font();
     small.setPixelSize(12);
     setFont(small);
@@ -86,6 +79,7 @@ bool TFpage9::LoadFromRecord() {
     if (!record.isActive() || record.isEmpty()) {
         return false;
     }
+    core::limitToFields(this, record);
     m_ui->Edt_301->setText(recordValue("ITEM_301"));
     DateEdits{m_ui->edt_302_y, m_ui->edt_302_m, m_ui->edt_302_d}.show(recordValue("ITEM_302").trimmed());
     for (const Memo& memo : memos()) {
@@ -107,14 +101,8 @@ int TFpage9::Execute() {
 }
 
 void TFpage9::FormShow() {
-    platform::placePage(this, kWidth, kHeight);
+    placePage();
 }
-
-void TFpage9::closeEvent(QCloseEvent* event) {
-    event->ignore();
-}
-
-void TFpage9::reject() {}
 
 bool TFpage9::eventFilter(QObject* watched, QEvent* event) {
     if (event->type() == QEvent::MouseButtonPress) {
@@ -139,7 +127,7 @@ void TFpage9::setButtonsEnabled(bool enabled) {
     m_ui->BtnQuit->setEnabled(enabled);
 }
 
-bool TFpage9::Validate() {
+bool TFpage9::validate() {
     const QString problem = DateEdits{m_ui->edt_302_y, m_ui->edt_302_m, m_ui->edt_302_d}.problem();
     if (!problem.isEmpty()) {
         m_main.ShowWarning(problem);
@@ -149,7 +137,7 @@ bool TFpage9::Validate() {
 }
 
 bool TFpage9::store() {
-    if (!Validate()) {
+    if (!validate()) {
         return false;
     }
     setButtonsEnabled(false);
@@ -174,12 +162,12 @@ bool TFpage9::store() {
             record.cancel();
         }
         setButtonsEnabled(true);
-        platform::showBox(this, {QStringLiteral("提示"), e.message(), Icon::Warning, platform::Ok});
+        showEngineError(e.message());
         return false;
     }
     setButtonsEnabled(true);
     m_main.ShowWarning(QStringLiteral("储存成功！"));
-    core::TMainForm::setPageDone(m_main.pageButton(QStringLiteral("09")), true);
+    markDone(QStringLiteral("09"));
     return true;
 }
 
@@ -187,7 +175,7 @@ void TFpage9::BtnSaveClick() {
     store();
 }
 
-bool TFpage9::DiffersFromRecord() const {
+bool TFpage9::differsFromRecord() {
     if (m_ui->Edt_301->text().trimmed() != recordValue("ITEM_301").trimmed()) {
         return true;
     }
@@ -200,11 +188,8 @@ bool TFpage9::DiffersFromRecord() const {
 }
 
 void TFpage9::BtnQuitClick() {
-    if (DiffersFromRecord() &&
-        platform::askYesNo(this, QStringLiteral("请注意！"), QStringLiteral("记录已经更改,是否保存？"))) {
-        if (!store()) {
-            return; // the page stays open so nothing typed is lost
-        }
+    if (leave() == Leave::Stay) {
+        return;
     }
     m_main.MarkIncompletePages();
     m_main.ApplyCompleteness();
@@ -213,9 +198,8 @@ void TFpage9::BtnQuitClick() {
 
 void TFpage9::BtnHelpClick() {
     // Only the applied-technology certificate has filling instructions.
-    const bool applied = recordValue("ITEM_CGLB").trimmed() == QLatin1String("1");
-    if (applied && m_main.Hooks.showHelp) {
-        m_main.Hooks.showHelp(QStringLiteral("THelpPjzs"));
+    if (core::isAppliedTechnology(recordValue("ITEM_CGLB"))) {
+        showHelp(QStringLiteral("THelpPjzs"));
     }
 }
 

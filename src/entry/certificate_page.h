@@ -1,6 +1,7 @@
 #pragma once
 
-#include <QDialog>
+#include "core/entry_page.h"
+
 #include <QList>
 #include <QString>
 #include <memory>
@@ -11,16 +12,11 @@ namespace Ui {
 class TFpage9;
 }
 
-namespace tamsel::core {
-class TDM;
-class TMainForm;
-} // namespace tamsel::core
-
 namespace tamsel::entry {
 
 // 评价证书内容: the certificate number, its date and the four long texts of the evaluation
 // certificate. Works on the current achievement of Qrypelk; the same page for every category.
-class TFpage9 : public QDialog {
+class TFpage9 : public core::EntryPage {
     Q_OBJECT
 public:
     TFpage9(core::TDM& dm, core::TMainForm& mainForm, QWidget* parent = nullptr);
@@ -33,9 +29,10 @@ public:
     // Loads the page and shows it modally (the main window's page button).
     int Execute();
     // The date checks of 储存; false after showing the first failing rule's message.
-    bool Validate();
+    bool validate() override;
     // True when the number or a text differs from the record (the date is not compared).
-    bool DiffersFromRecord() const;
+    bool differsFromRecord() override;
+    bool store() override;
 
 public slots:
     void FormShow();
@@ -45,13 +42,10 @@ public slots:
     // A memo of only blanks is emptied when clicked, so typing starts at its top.
     void MemoClick(QPlainTextEdit* memo);
 
-public:
-    // The page is left only through 退出; Esc does nothing.
-    void reject() override;
-
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
-    void closeEvent(QCloseEvent* event) override;
+    // The dates are checked on storing only, so an unchanged page is always left.
+    bool checkBeforeLeaving() override { return true; }
 
 private:
     struct Memo {
@@ -60,12 +54,9 @@ private:
     };
     QList<Memo> memos() const;
     QString recordValue(const char* field) const;
-    bool store();
     void setButtonsEnabled(bool enabled);
 
     std::unique_ptr<Ui::TFpage9> m_ui;
-    core::TDM& m_dm;
-    core::TMainForm& m_main;
 };
 
 } // namespace tamsel::entry

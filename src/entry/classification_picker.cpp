@@ -1,6 +1,7 @@
 #include "entry/classification_picker.h"
 
 #include "core/data_module.h"
+#include "core/page_helpers.h"
 #include "engine/dbffile.h"
 #include "engine/error.h"
 #include "engine/table.h"
@@ -22,9 +23,8 @@ namespace {
 // Small drawn images: one per level, so the depth of a class shows at a glance, and a
 // common marker for the selected node.
 QPixmap levelPixmap(int level) {
-    static const QColor colours[] = {QColor(0x80, 0x00, 0x00), QColor(0x1f, 0x5f, 0xbf),
-                                     QColor(0x2e, 0x8b, 0x57), QColor(0xc0, 0x80, 0x00),
-                                     QColor(0x70, 0x70, 0x70)};
+    static const QColor colours[] = {core::maroon(), QColor(0x1f, 0x5f, 0xbf), QColor(0x2e, 0x8b, 0x57),
+                                     QColor(0xc0, 0x80, 0x00), QColor(0x70, 0x70, 0x70)};
     QPixmap pixmap(16, 16);
     pixmap.fill(Qt::transparent);
     QPainter painter(&pixmap);
@@ -46,7 +46,7 @@ QPixmap selectedPixmap() {
     QPainter painter(&pixmap);
     painter.setRenderHint(QPainter::Antialiasing);
     painter.setPen(QPen(Qt::white, 2));
-    painter.setBrush(QColor(0x80, 0x00, 0x00));
+    painter.setBrush(core::maroon());
     painter.drawEllipse(QRectF(2, 2, 12, 12));
     painter.drawLine(QPointF(5, 8), QPointF(7, 10.5));
     painter.drawLine(QPointF(7, 10.5), QPointF(11, 5.5));

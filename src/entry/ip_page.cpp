@@ -1,7 +1,9 @@
 #include "entry/ip_page.h"
 
 #include "core/data_module.h"
+#include "core/field_limits.h"
 #include "core/main_form.h"
+#include "core/page_helpers.h"
 #include "engine/error.h"
 #include "engine/gbk.h"
 #include "entry/patent_list.h"
@@ -11,18 +13,13 @@
 
 #include "ui_ip_page.h"
 
-#include <QCloseEvent>
 #include <QRadioButton>
 
 namespace tamsel::entry {
 
 using engine::EngineError;
-using platform::Icon;
 
 namespace {
-
-constexpr int kWidth = 800;
-constexpr int kHeight = 600;
 
 // Fields compared with the record on leaving, in the order the page writes them.
 const QStringList& comparedFields() {
@@ -65,11 +62,9 @@ void uncheckRadio(QAbstractButton* button) {
 } // namespace
 
 TFpage2::TFpage2(core::TDM& dm, core::TMainForm& mainForm, TFpage6* patents, QWidget* parent)
-    : QDialog(parent), m_ui(std::make_unique<Ui::TFpage2>()), m_dm(dm), m_main(mainForm), m_patents(patents) {
+    : EntryPage(dm, mainForm, parent), m_ui(std::make_unique<Ui::TFpage2>()), m_patents(patents) {
     m_ui->setupUi(this);
     setObjectName(QStringLiteral("TFpage2"));
-    setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint);
-    resize(kWidth, kHeight);
     QFont small = font();
     small.setPixelSize(12);
     setFont(small);
@@ -151,10 +146,6 @@ QList<QLineEdit*> TFpage2::amountEdits() const {
     return {m_ui->Edt_150, m_ui->Edt_151_1, m_ui->Edt_152_1, m_ui->Edt_153, m_ui->Edt_154, m_ui->Edt_162};
 }
 
-void TFpage2::showError(const QString& message) {
-    platform::showBox(this, {QStringLiteral("提示"), message, Icon::Warning, platform::Ok});
-}
-
 // --- Patent summary ------------------------------------------------------------------------------------
 
 void TFpage2::RefreshIpControls() {
@@ -225,7 +216,7 @@ void TFpage2::RefreshIpControls() {
             clearPatent();
         }
     } catch (const EngineError& e) {
-        showError(e.message());
+        showEngineError(e.message());
     }
     if (!patent) {
         showPatent(false);
@@ -260,7 +251,7 @@ void TFpage2::btnPatentClick() {
     try {
         filterPatentsToCurrent(m_dm, m_main);
     } catch (const EngineError& e) {
-        showError(e.message());
+        showEngineError(e.message());
         return;
     }
     m_patents->setWindowTitle(QStringLiteral("成果名称：") + m_main.currentValue(QStringLiteral("ITEM_3")));
@@ -314,6 +305,7 @@ void TFpage2::CB_32Change() {
 // --- Loading and showing --------------------------------------------------------------------------------
 
 bool TFpage2::LoadFromRecord() {
+    core::limitToFields(this, m_dm.Qrypelk);
     m_loading = true;
     auto value = [this](const char* field) { return m_main.currentValue(QString::fromLatin1(field)); };
     try {
@@ -360,20 +352,14 @@ int TFpage2::Execute() {
 }
 
 void TFpage2::FormShow() {
-    platform::placePage(this, kWidth, kHeight);
+    placePage();
     applyStatus(false);
 }
 
 void TFpage2::showEvent(QShowEvent* event) {
     QDialog::showEvent(event);
-    resize(kWidth, kHeight);
+    resize(core::kPageWidth, core::kPageHeight);
 }
-
-void TFpage2::closeEvent(QCloseEvent* event) {
-    event->ignore();
-}
-
-void TFpage2::reject() {}
 
 void TFpage2::done(int result) {
     QDialog::done(result);
@@ -469,7 +455,7 @@ void TFpage2::deletePatents() {
     }
 }
 
-bool TFpage2::Store() {
+bool TFpage2::store() {
     if (!validate()) {
         return false;
     }
@@ -491,7 +477,7 @@ bool TFpage2::Store() {
         if (record.state() == engine::Dataset::State::Edit) {
             record.cancel();
         }
-        showError(e.message());
+        showEngineError(e.message());
         return false;
     }
     // Patents go only once the record no longer claims them, so a refused save keeps them.
@@ -499,17 +485,17 @@ bool TFpage2::Store() {
         try {
             deletePatents();
         } catch (const EngineError& e) {
-            showError(e.message());
+            showEngineError(e.message());
             return false;
         }
     }
     m_main.ShowWarning(QStringLiteral("储存成功！"));
-    core::TMainForm::setPageDone(m_main.pageButton(QStringLiteral("02")), true);
+    markDone(QStringLiteral("02"));
     return true;
 }
 
 void TFpage2::btnSave02Click() {
-    Store();
+    store();
 }
 
 bool TFpage2::differsFromRecord() {
@@ -526,21 +512,15 @@ bool TFpage2::differsFromRecord() {
 }
 
 void TFpage2::quit02Click() {
-    if (!validate()) {
+    if (leave() == Leave::Stay) {
         return;
-    }
-    if (differsFromRecord() &&
-        platform::askYesNo(this, QStringLiteral("请注意！"), QStringLiteral("记录已经更改,是否保存？"))) {
-        if (!Store()) {
-            return; // the page stays open so nothing typed is lost
-        }
     }
     done(QDialog::Accepted);
 }
 
 void TFpage2::btnHelp02Click() {
-    if (m_main.Hooks.showHelp && m_main.currentValue(QStringLiteral("ITEM_CGLB")) == QLatin1String("1")) {
-        m_main.Hooks.showHelp(QStringLiteral("THelpZscq"));
+    if (core::isAppliedTechnology(m_main.currentValue(QStringLiteral("ITEM_CGLB")))) {
+        showHelp(QStringLiteral("THelpZscq"));
     }
 }
 

@@ -1,6 +1,7 @@
 #pragma once
 
-#include <QDialog>
+#include "core/entry_page.h"
+
 #include <QHash>
 #include <QList>
 #include <QString>
@@ -26,7 +27,7 @@ class TFpage6;
 // protection with the patent summary, the application status with its reasons, the licensee
 // count, incomes and benefits, promotion forms and expected investment and profit. Reads and
 // writes the current record of the achievement list.
-class TFpage2 : public QDialog {
+class TFpage2 : public core::EntryPage {
     Q_OBJECT
 public:
     // The patents list is the shared one; without one the page makes its own.
@@ -40,8 +41,11 @@ public:
     bool LoadFromRecord();
     // Loads the page and shows it modally: the main window's page button.
     int Execute();
+    // Runs the checks in order; the first failure shows its message. False when one failed.
+    bool validate() override;
+    bool differsFromRecord() override;
     // Validates and writes the page into the record; false when nothing was stored.
-    bool Store();
+    bool store() override;
 
 public slots:
     void FormShow();
@@ -58,31 +62,22 @@ public slots:
     void ShowPatentCounts(int applied, int granted);
 
 public:
-    // The page is left through 退出; Esc does nothing.
-    void reject() override;
     void done(int result) override;
 
 protected:
-    void closeEvent(QCloseEvent* event) override;
     void showEvent(QShowEvent* event) override;
 
 private:
     // The application status rules; the IP transfer income is emptied only on a change.
     void applyStatus(bool onChange);
-    // Runs the checks in order; the first failure shows its message. False when one failed.
-    bool validate();
     // The values a save would write, by field name. False when a choice panel refused.
     bool pageValues(QHash<QString, QString>& values);
-    bool differsFromRecord();
     // Removes the current achievement's patent rows. Throws engine::EngineError.
     void deletePatents();
-    void showError(const QString& message);
     QList<QAbstractButton*> detailButtons() const;
     QList<QLineEdit*> amountEdits() const;
 
     std::unique_ptr<Ui::TFpage2> m_ui;
-    core::TDM& m_dm;
-    core::TMainForm& m_main;
     std::unique_ptr<TFpage6> m_ownPatents;
     TFpage6* m_patents = nullptr;
     bool m_loading = false;

@@ -1,7 +1,9 @@
 #include "entry/overview_page.h"
 
 #include "core/data_module.h"
+#include "core/field_limits.h"
 #include "core/main_form.h"
+#include "core/page_helpers.h"
 #include "engine/error.h"
 #include "engine/gbk.h"
 #include "entry/classification_picker.h"
@@ -9,15 +11,12 @@
 
 #include "ui_overview_page.h"
 
-#include <QCloseEvent>
 #include <QComboBox>
 #include <QContextMenuEvent>
 #include <QFocusEvent>
 #include <QFont>
-#include <QGuiApplication>
 #include <QLabel>
 #include <QPlainTextEdit>
-#include <QScreen>
 #include <QTabBar>
 #include <QToolButton>
 #include <algorithm>
@@ -25,32 +24,17 @@
 namespace tamsel::entry {
 
 using engine::EngineError;
-using platform::Icon;
 
 namespace {
 
-constexpr int kWidth = 800;
-constexpr int kHeight = 600;
 // Typed classification codes (no classification table) are at most this long.
 constexpr int kTypedCodeLength = 10;
 // The three keywords together, in stored bytes (98 Chinese characters).
 constexpr qsizetype kKeywordBytes = 196;
 constexpr int kFirstYear = 1949;
 constexpr int kLastYear = 2050;
-const QColor kMaroon(0x80, 0x00, 0x00);
-const QString kMaroonStyle = QStringLiteral("color: #800000;");
 // Written into outcomeb with every applied-technology store: the registering unit's code.
 const QString kOutcomeMarker = QStringLiteral("9990001000");
-
-// The stored code of a list: the first n bytes of its entry, trimmed.
-QString entryCode(const QComboBox* combo, int n = 3) {
-    return engine::gbkLeft(combo->currentText(), n).trimmed();
-}
-
-bool allDigits(const QString& text) {
-    return !text.isEmpty() &&
-           std::all_of(text.cbegin(), text.cend(), [](QChar c) { return c >= u'0' && c <= u'9'; });
-}
 
 // A one-digit month is written with a leading zero, so year and month read as YYYYMM.
 QString padMonth(const QString& month) {
@@ -103,12 +87,9 @@ bool isMemo(const QString& field) {
 } // namespace
 
 TFpage1::TFpage1(core::TDM& dm, core::TMainForm& mainForm, TFormTree* picker, QWidget* parent)
-    : QDialog(parent), m_ui(std::make_unique<Ui::TFpage1>()), m_dm(dm), m_main(mainForm), m_picker(picker) {
+    : EntryPage(dm, mainForm, parent), m_ui(std::make_unique<Ui::TFpage1>()), m_picker(picker) {
     m_ui->setupUi(this);
     setObjectName(QStringLiteral("TFpage1"));
-    // No close box: the page is left through 退出, which checks and offers to store.
-    setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint);
-    resize(kWidth, kHeight);
     QFont small = font();
     small.setPixelSize(12);
     setFont(small);
@@ -149,8 +130,8 @@ TFpage1::TFpage1(core::TDM& dm, core::TMainForm& mainForm, TFormTree* picker, QW
         widget->setAccessibleName(QString::fromUtf8(name));
     }
     // Both long texts are required.
-    m_ui->PageControl1->tabBar()->setTabTextColor(0, kMaroon);
-    m_ui->PageControl1->tabBar()->setTabTextColor(1, kMaroon);
+    m_ui->PageControl1->tabBar()->setTabTextColor(0, core::maroon());
+    m_ui->PageControl1->tabBar()->setTabTextColor(1, core::maroon());
     m_ui->Mo_13_1->setTabChangesFocus(true);
     m_ui->Mo_13->setTabChangesFocus(true);
 
@@ -312,15 +293,15 @@ void TFpage1::applyCategory() {
         m_ui->Label124->setStyleSheet(QString());
     } else {
         m_ui->Label124->setText(QStringLiteral("社会经济目标"));
-        m_ui->Label124->setStyleSheet(kMaroonStyle);
+        m_ui->Label124->setStyleSheet(core::maroonStyle());
     }
 }
 
 void TFpage1::LoadFromRecord() {
     const engine::Query& record = m_dm.Qrypelk;
     auto value = [&record](const char* field) { return recordText(record, QString::fromLatin1(field)); };
-    const auto* category = m_main.findChild<QComboBox*>(QStringLiteral("ComboBox1"));
-    m_applied = !category || category->currentIndex() <= 0;
+    m_applied = core::isAppliedTechnology(m_main);
+    core::limitToFields(this, record);
 
     m_main.ClearChoiceButtons(this);
     m_ui->Edt_120->setText(value("ITEM_120"));
@@ -414,18 +395,12 @@ int TFpage1::Execute() {
 // --- Showing ----------------------------------------------------------------------------------------
 
 void TFpage1::FormShow() {
-    resize(kWidth, kHeight);
-    if (const QScreen* screen = QGuiApplication::primaryScreen()) {
-        const QRect area = screen->availableGeometry();
-        move(area.center() - QPoint(kWidth / 2, kHeight / 2));
-    }
+    placePage();
     applyClassEntryMode();
 }
 
 void TFpage1::FormResize() {
-    if (size() != QSize(kWidth, kHeight)) {
-        resize(kWidth, kHeight);
-    }
+    holdPageSize();
 }
 
 void TFpage1::showEvent(QShowEvent* event) {
@@ -437,12 +412,6 @@ void TFpage1::resizeEvent(QResizeEvent* event) {
     QDialog::resizeEvent(event);
     FormResize();
 }
-
-void TFpage1::closeEvent(QCloseEvent* event) {
-    event->ignore();
-}
-
-void TFpage1::reject() {}
 
 // --- Field behaviour --------------------------------------------------------------------------------
 
@@ -553,7 +522,7 @@ bool TFpage1::eventFilter(QObject* watched, QEvent* event) {
 
 bool TFpage1::readNumber(const QString& text, int& value) {
     // Date and period parts are plain digits; anything else cannot be compared.
-    if (!allDigits(text) || text.size() > 8) {
+    if (!core::allDigits(text) || text.size() > 8) {
         m_main.ShowWarning(QStringLiteral("'") + text + QStringLiteral("'不是有效的整数值！"));
         return false;
     }
@@ -561,7 +530,7 @@ bool TFpage1::readNumber(const QString& text, int& value) {
     return true;
 }
 
-bool TFpage1::Validate() {
+bool TFpage1::validate() {
     auto fail = [this](const QString& message) {
         m_main.ShowWarning(message);
         return false;
@@ -651,7 +620,7 @@ bool TFpage1::Validate() {
             return fail(QStringLiteral("\"成果体现形式\"不能为空！"));
         }
         // 9.
-        if (entryCode(m_ui->Cb_125_1, 2).isEmpty()) {
+        if (core::entryCode(m_ui->Cb_125_1, 2).isEmpty()) {
             return fail(QStringLiteral("\"成果属性\"不能为空！"));
         }
     } else {
@@ -739,7 +708,7 @@ QDate TFpage1::registrationDate() const {
     const QString year = m_ui->edt_121_y->text().trimmed();
     const QString month = m_ui->edt_121_m->text().trimmed();
     const QString day = m_ui->edt_121_d->text().trimmed();
-    if (!allDigits(year) || !allDigits(month) || !allDigits(day)) {
+    if (!core::allDigits(year) || !core::allDigits(month) || !core::allDigits(day)) {
         return QDate();
     }
     return QDate(year.toInt(), month.toInt(), day.toInt());
@@ -756,7 +725,7 @@ bool TFpage1::collectValues(FieldValues& values) {
     put("ITEM_8", QString(m_ui->edt_8_y_s->text() + QLatin1Char('.') + m_ui->edt_8_m_s->text() +
                           QStringLiteral("   至") + m_ui->edt_8_y_e->text() + QLatin1Char('.') +
                           m_ui->edt_8_m_e->text()));
-    put("ITEM_1", entryCode(m_ui->CB_1));
+    put("ITEM_1", core::entryCode(m_ui->CB_1, 3));
 
     const QString k1 = m_ui->edt_14_1->text();
     const QString k2 = m_ui->edt_14_2->text();
@@ -771,8 +740,8 @@ bool TFpage1::collectValues(FieldValues& values) {
 
     QString codes;
     if (m_applied) {
-        put("ITEM_16", entryCode(m_ui->cb_16));
-        put("ITEM_33", entryCode(m_ui->cb_33));
+        put("ITEM_16", core::entryCode(m_ui->cb_16, 3));
+        put("ITEM_33", core::entryCode(m_ui->cb_33, 3));
         if (!m_main.CollectCodes(this, m_ui->PL_123, codes, QStringLiteral("成果体现形式"), 1)) {
             return false;
         }
@@ -783,10 +752,10 @@ bool TFpage1::collectValues(FieldValues& values) {
         put("ITEM_124_1", codes);
         put("ITEM_210", QString());
         put("ITEM_200", QString());
-        put("ITEM_125_1", entryCode(m_ui->Cb_125_1, 2));
+        put("ITEM_125_1", core::entryCode(m_ui->Cb_125_1, 2));
         put("outcomeb", kOutcomeMarker);
     } else {
-        put("ITEM_210", entryCode(m_ui->cb_210));
+        put("ITEM_210", core::entryCode(m_ui->cb_210, 3));
         if (!m_main.CollectCodes(this, m_ui->PL_200, codes, QStringLiteral("社会经济目标"), 2)) {
             return false;
         }
@@ -803,8 +772,8 @@ bool TFpage1::collectValues(FieldValues& values) {
     put("ITEM_13_1", summary);
     put("ITEM_13", bulletin.isEmpty() ? summary : bulletin);
 
-    put("ITEM_2", entryCode(m_ui->cb_2));
-    put("ITEM_201", entryCode(m_ui->cb_201));
+    put("ITEM_2", core::entryCode(m_ui->cb_2, 3));
+    put("ITEM_201", core::entryCode(m_ui->cb_201, 3));
     if (!m_main.CollectCodes(this, m_ui->PL_125, codes, QStringLiteral("成果应用行业"), 2)) {
         return false;
     }
@@ -844,21 +813,21 @@ bool TFpage1::store() {
             record.cancel();
         } catch (const EngineError&) {
         }
-        platform::showBox(this, {QStringLiteral("提示"), e.message(), Icon::Warning, platform::Ok});
+        showEngineError(e.message());
         return false;
     }
     m_main.ShowWarning(QStringLiteral("储存成功！"));
-    core::TMainForm::setPageDone(m_main.pageButton(QStringLiteral("01")), true);
+    markDone(QStringLiteral("01"));
     return true;
 }
 
 void TFpage1::btnSaveClick() {
-    if (Validate()) {
+    if (validate()) {
         store();
     }
 }
 
-bool TFpage1::DiffersFromRecord() {
+bool TFpage1::differsFromRecord() {
     FieldValues values;
     if (!collectValues(values)) {
         return true;
@@ -895,22 +864,14 @@ bool TFpage1::DiffersFromRecord() {
 }
 
 void TFpage1::btnQuitClick() {
-    if (!Validate()) {
+    if (leave() == Leave::Stay) {
         return;
-    }
-    if (DiffersFromRecord() &&
-        platform::askYesNo(this, QStringLiteral("请注意！"), QStringLiteral("记录已经更改,是否保存？"))) {
-        if (!store()) {
-            return; // the page stays open so nothing typed is lost
-        }
     }
     done(QDialog::Accepted);
 }
 
 void TFpage1::btnHelpClick() {
-    if (m_main.Hooks.showHelp) {
-        m_main.Hooks.showHelp(m_applied ? QStringLiteral("THelpCggk") : QStringLiteral("THelpCggkRj"));
-    }
+    showHelp(m_applied ? QStringLiteral("THelpCggk") : QStringLiteral("THelpCggkRj"));
 }
 
 } // namespace tamsel::entry

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "core/entry_page.h"
+
 #include <QDate>
 #include <QDialog>
 #include <QList>
@@ -27,7 +29,7 @@ class TFormTree;
 // classification, keywords, the category's choice items and the two long texts), read from and
 // written to the current record of Qrypelk. Applied technology and the two other categories
 // show different items; the main window's category list says which.
-class TFpage1 : public QDialog {
+class TFpage1 : public core::EntryPage {
     Q_OBJECT
 public:
     // The picker is the shared classification window; without one the page asks the main
@@ -45,9 +47,10 @@ public:
     // True when the page shows the applied-technology items (as last loaded).
     bool isApplied() const { return m_applied; }
     // Runs the checks in order; the first failing one is shown and false returned.
-    bool Validate();
+    bool validate() override;
     // True when leaving would lose something the page holds that the record does not.
-    bool DiffersFromRecord();
+    bool differsFromRecord() override;
+    bool store() override;
 
 public slots:
     void FormShow();
@@ -69,15 +72,10 @@ public slots:
     // Opens the classification picker for one of the four classification edits.
     void OpenPicker(QLineEdit* edit);
 
-public:
-    // The page is left only through 退出; Esc does nothing.
-    void reject() override;
-
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
     void showEvent(QShowEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
-    void closeEvent(QCloseEvent* event) override;
 
 private:
     using FieldValues = QList<std::pair<QString, QVariant>>;
@@ -94,12 +92,9 @@ private:
     // What a store would write now, in writing order. False when a choice panel refused
     // (its message has been shown).
     bool collectValues(FieldValues& values);
-    bool store();
     QDate registrationDate() const;
 
     std::unique_ptr<Ui::TFpage1> m_ui;
-    core::TDM& m_dm;
-    core::TMainForm& m_main;
     TFormTree* m_picker = nullptr;
     std::unique_ptr<TFormTree> m_ownPicker;
     bool m_applied = true;

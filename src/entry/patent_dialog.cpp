@@ -1,7 +1,9 @@
 #include "entry/patent_dialog.h"
 
 #include "core/data_module.h"
+#include "core/field_limits.h"
 #include "core/main_form.h"
+#include "core/page_helpers.h"
 #include "engine/error.h"
 #include "engine/gbk.h"
 #include "entry/patent_list.h"
@@ -15,15 +17,6 @@ namespace tamsel::entry {
 
 using engine::EngineError;
 using platform::Icon;
-
-namespace {
-
-// The stored code of a list entry "code  text".
-QString entryCode(const QString& entry) {
-    return engine::gbkLeft(entry, 2).trimmed();
-}
-
-} // namespace
 
 QString TFinto6::newCaption() {
     return QStringLiteral("新增－－【专利情况】");
@@ -64,6 +57,9 @@ void TFinto6::FormShow() {
     m_main.FillCodeList(m_dm.Tblzdxx, QStringLiteral("patent_st"), true, m_ui->CB_st);
     m_main.FillCodeList(m_dm.Tblzdxx, QStringLiteral("patent_ty"), true, m_ui->CB_ty);
     engine::Table& patents = m_dm.tblzlqk;
+    core::limitToFields(
+        this, patents,
+        {{m_ui->Edt_no, QStringLiteral("PATENT_NO")}, {m_ui->Edt_nam, QStringLiteral("PATENT_NAM")}});
     if (isEditMode() && patents.isActive() && !patents.isEmpty()) {
         m_ui->Edt_no->setText(patents.asString(u"PATENT_NO"));
         m_ui->Edt_nam->setText(patents.asString(u"PATENT_NAM"));
@@ -122,8 +118,8 @@ bool TFinto6::save() {
         }
         patents.setValue(u"PATENT_NO", m_ui->Edt_no->text());
         patents.setValue(u"PATENT_NAM", m_ui->Edt_nam->text());
-        patents.setValue(u"PATENT_st", entryCode(m_ui->CB_st->currentText()));
-        patents.setValue(u"PATENT_ty", entryCode(m_ui->CB_ty->currentText()));
+        patents.setValue(u"PATENT_st", core::entryCode(m_ui->CB_st, 2));
+        patents.setValue(u"PATENT_ty", core::entryCode(m_ui->CB_ty, 2));
         patents.post();
         if (!editing) {
             renumberPatents(patents);

@@ -2,6 +2,7 @@
 
 #include "core/data_module.h"
 #include "core/main_form.h"
+#include "core/page_helpers.h"
 #include "engine/dataset.h"
 #include "engine/error.h"
 
@@ -10,18 +11,9 @@
 
 namespace tamsel::entry {
 
-QString patentKeyFilter(const QString& item4, const QString& dqdm) {
-    return QStringLiteral("item_4='") + core::TMainForm::QuoteSql(item4) + QStringLiteral("'") +
-           QStringLiteral(" and ") + QStringLiteral("item_dqdm=") + QStringLiteral("'") +
-           core::TMainForm::QuoteSql(dqdm) + QStringLiteral("'");
-}
-
 void filterPatentsToCurrent(core::TDM& dm, const core::TMainForm& mainForm) {
     engine::Table& patents = dm.tblzlqk;
-    patents.setFiltered(false);
-    patents.setFilter(patentKeyFilter(mainForm.currentValue(QStringLiteral("ITEM_4")),
-                                      mainForm.currentValue(QStringLiteral("ITEM_DQDM"))));
-    patents.setFiltered(true);
+    core::filterToCurrent(patents, mainForm);
     if (!patents.isActive()) {
         patents.open();
     }
@@ -198,7 +190,7 @@ QVariant PatentGridModel::headerData(int section, Qt::Orientation orientation, i
         return role == Qt::DisplayRole ? QVariant(section + 1) : QVariant();
     }
     if (role == Qt::ForegroundRole) {
-        return QColor(0x80, 0x00, 0x00);
+        return core::maroon();
     }
     if (role != Qt::DisplayRole) {
         return {};

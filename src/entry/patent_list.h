@@ -15,10 +15,6 @@ class TMainForm;
 
 namespace tamsel::entry {
 
-// The patents of one achievement are the zlqk rows that carry its whole key pair; a row with the
-// same number but another region code belongs to another achievement.
-QString patentKeyFilter(const QString& item4, const QString& dqdm);
-
 // Narrows the shared patents table to the current achievement of the list and opens it.
 // Throws engine::EngineError.
 void filterPatentsToCurrent(core::TDM& dm, const core::TMainForm& mainForm);

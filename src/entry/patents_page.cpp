@@ -2,6 +2,7 @@
 
 #include "core/data_module.h"
 #include "core/main_form.h"
+#include "core/page_helpers.h"
 #include "engine/error.h"
 #include "entry/patent_dialog.h"
 #include "entry/patent_list.h"
@@ -18,19 +19,12 @@ namespace tamsel::entry {
 using engine::EngineError;
 using platform::Icon;
 
-namespace {
-
-constexpr int kWidth = 800;
-constexpr int kHeight = 600;
-
-} // namespace
-
 TFpage6::TFpage6(core::TDM& dm, core::TMainForm& mainForm, TFinto6* dialog, QWidget* parent)
     : QDialog(parent), m_ui(std::make_unique<Ui::TFpage6>()), m_dm(dm), m_main(mainForm), m_dialog(dialog) {
     m_ui->setupUi(this);
     setObjectName(QStringLiteral("TFpage6"));
     setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint);
-    resize(kWidth, kHeight);
+    resize(core::kPageWidth, core::kPageHeight);
     QFont small = font();
     small.setPixelSize(12);
     setFont(small);
@@ -96,12 +90,12 @@ void TFpage6::FormShow() {
         showError(e.message());
     }
     m_model->setDataset(&patents);
-    resize(kWidth, kHeight);
+    resize(core::kPageWidth, core::kPageHeight);
 }
 
 void TFpage6::showEvent(QShowEvent* event) {
     QDialog::showEvent(event);
-    resize(kWidth, kHeight);
+    resize(core::kPageWidth, core::kPageHeight);
 }
 
 void TFpage6::syncGridToTable() {

@@ -1,8 +1,11 @@
 #include "entry/project_page.h"
 
 #include "core/data_module.h"
+#include "core/field_limits.h"
 #include "core/main_form.h"
+#include "core/page_helpers.h"
 #include "engine/error.h"
+#include "engine/filter_params.h"
 #include "engine/gbk.h"
 #include "entry/page_dates.h"
 #include "platform/placement.h"
@@ -11,7 +14,6 @@
 #include "ui_project_page.h"
 
 #include <QCheckBox>
-#include <QCloseEvent>
 #include <QComboBox>
 #include <QFont>
 #include <QLabel>
@@ -23,14 +25,10 @@
 namespace tamsel::entry {
 
 using engine::EngineError;
-using platform::Icon;
 
 namespace {
 
-constexpr int kWidth = 800;
-constexpr int kHeight = 600;
 constexpr int kAmountLength = 7;
-const QString kMaroon = QStringLiteral("color: #800000;");
 
 // An amount as typed; empty counts as 0 (sums) or as no value (storing).
 double amountOf(const QString& text, bool* ok = nullptr) {
@@ -90,20 +88,12 @@ QVariant amountValue(const QString& text) {
     return amountOf(text);
 }
 
-// The code part of a list entry: its first n bytes, trimmed.
-QString entryCode(const QString& entry, int n) {
-    return engine::gbkLeft(entry, n).trimmed();
-}
-
 } // namespace
 
 TFpage3::TFpage3(core::TDM& dm, core::TMainForm& mainForm, QWidget* parent)
-    : QDialog(parent), m_ui(std::make_unique<Ui::TFpage3>()), m_dm(dm), m_main(mainForm) {
+    : EntryPage(dm, mainForm, parent), m_ui(std::make_unique<Ui::TFpage3>()) {
     m_ui->setupUi(this);
     setObjectName(QStringLiteral("TFpage3"));
-    // No close box: the page is left through 退出, which checks and offers to save.
-    setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint);
-    resize(kWidth, kHeight);
     QFont small = font();
     small.setPixelSize(12);
     setFont(small);
@@ -190,7 +180,7 @@ QList<QCheckBox*> TFpage3::sourceBoxes() const {
 }
 
 bool TFpage3::isApplied() const {
-    return recordValue("ITEM_CGLB") == QLatin1String("1");
+    return core::isAppliedTechnology(recordValue("ITEM_CGLB"));
 }
 
 QComboBox* TFpage3::methodList() const {
@@ -210,8 +200,8 @@ QString TFpage3::recordValue(const char* field) const {
 
 void TFpage3::setNationalRequired(bool on) {
     m_nationalRequired = on;
-    m_ui->Label127->setStyleSheet(on ? kMaroon : QString());
-    m_ui->Label127_1->setStyleSheet(on ? kMaroon : QString());
+    m_ui->Label127->setStyleSheet(on ? core::maroonStyle() : QString());
+    m_ui->Label127_1->setStyleSheet(on ? core::maroonStyle() : QString());
 }
 
 void TFpage3::setPlanListVisible(bool visible) {
@@ -235,8 +225,7 @@ void TFpage3::GetItem41List(engine::Dataset& table, const QString& source, bool 
     list->clear();
     try {
         table.setFiltered(false);
-        table.setFilter(QStringLiteral("item_126 ='") + core::TMainForm::QuoteSql(source) +
-                        QStringLiteral("'"));
+        engine::setFilter(table, QStringLiteral("item_126 =:source"), {{QStringLiteral("source"), source}});
         table.setFiltered(true);
         if (!table.isActive()) {
             table.open();
@@ -257,7 +246,7 @@ void TFpage3::GetItem41List(engine::Dataset& table, const QString& source, bool 
         }
     } catch (const EngineError& e) {
         show(false);
-        platform::showBox(this, {QStringLiteral("提示"), e.message(), Icon::Warning, platform::Ok});
+        showEngineError(e.message());
         return;
     }
     if (!withoutBlank) {
@@ -337,6 +326,7 @@ void TFpage3::TotalAmountChange() {
 
 bool TFpage3::LoadFromRecord() {
     engine::Query& record = m_dm.Qrypelk;
+    core::limitToFields(this, record);
     if (!record.isActive() || record.isEmpty()) {
         return false;
     }
@@ -395,7 +385,7 @@ int TFpage3::Execute() {
 }
 
 void TFpage3::FormShow() {
-    platform::placePage(this, kWidth, kHeight);
+    placePage();
     setNationalRequired(m_ui->CB_126_01->isChecked());
 }
 
@@ -404,16 +394,10 @@ void TFpage3::showEvent(QShowEvent* event) {
     setNationalRequired(m_ui->CB_126_01->isChecked());
 }
 
-void TFpage3::closeEvent(QCloseEvent* event) {
-    event->ignore();
-}
-
-void TFpage3::reject() {}
-
 // --- Checking and storing
 // -------------------------------------------------------------------------------------
 
-bool TFpage3::Validate() {
+bool TFpage3::validate() {
     QComboBox* methods = methodList();
     if (methods->currentIndex() < 0 || methods->currentText().trimmed().isEmpty()) {
         m_main.ShowWarning(QStringLiteral("“评价形式”不能为空！"));
@@ -457,7 +441,7 @@ bool TFpage3::Validate() {
 }
 
 bool TFpage3::store() {
-    if (!Validate()) {
+    if (!validate()) {
         return false;
     }
     QString sources;
@@ -480,19 +464,19 @@ bool TFpage3::store() {
         record.setValue(u"ITEM_126", sources);
         record.setValue(u"ITEM_140", programme);
         record.setValue(u"ITEM_34", date);
-        record.setValue(u"ITEM_41_1", entryCode(m_ui->CB_41->currentText(), 2));
-        record.setValue(u"ITEM_21", entryCode(methodList()->currentText(), 3));
+        record.setValue(u"ITEM_41_1", core::entryCode(m_ui->CB_41, 2));
+        record.setValue(u"ITEM_21", core::entryCode(methodList(), 3));
         record.post();
     } catch (const EngineError& e) {
         // Nothing is half-written: the record keeps its stored values and the page its input.
         if (record.state() == engine::Dataset::State::Edit) {
             record.cancel();
         }
-        platform::showBox(this, {QStringLiteral("提示"), e.message(), Icon::Warning, platform::Ok});
+        showEngineError(e.message());
         return false;
     }
     m_main.ShowWarning(QStringLiteral("储存成功！"));
-    core::TMainForm::setPageDone(m_main.pageButton(QStringLiteral("03")), true);
+    markDone(QStringLiteral("03"));
     return true;
 }
 
@@ -500,7 +484,7 @@ void TFpage3::BtnSaveClick() {
     store();
 }
 
-bool TFpage3::DiffersFromRecord() {
+bool TFpage3::differsFromRecord() {
     QString sources;
     QString programme;
     if (!m_main.CollectCodes(this, m_ui->Pl_126, sources, QStringLiteral("课题来源"), 2) ||
@@ -524,18 +508,12 @@ bool TFpage3::DiffersFromRecord() {
             return true;
         }
     }
-    return entryCode(methodList()->currentText(), 3) != recordValue("ITEM_21");
+    return core::entryCode(methodList(), 3) != recordValue("ITEM_21");
 }
 
 void TFpage3::BtnQuitClick() {
-    if (!Validate()) {
+    if (leave() == Leave::Stay) {
         return;
-    }
-    if (DiffersFromRecord() &&
-        platform::askYesNo(this, QStringLiteral("请注意！"), QStringLiteral("记录已经更改,是否保存？"))) {
-        if (!store()) {
-            return; // the page stays open so nothing typed is lost
-        }
     }
     m_main.MarkIncompletePages();
     m_main.ApplyCompleteness();
@@ -543,9 +521,7 @@ void TFpage3::BtnQuitClick() {
 }
 
 void TFpage3::BtnHelpClick() {
-    if (m_main.Hooks.showHelp) {
-        m_main.Hooks.showHelp(isApplied() ? QStringLiteral("THelpCglx") : QStringLiteral("THelpKtlxRj"));
-    }
+    showHelp(isApplied() ? QStringLiteral("THelpCglx") : QStringLiteral("THelpKtlxRj"));
 }
 
 } // namespace tamsel::entry

@@ -1,6 +1,7 @@
 #pragma once
 
-#include <QDialog>
+#include "core/entry_page.h"
+
 #include <QList>
 #include <QString>
 #include <memory>
@@ -27,7 +28,7 @@ namespace tamsel::entry {
 
 // 课题立项，评价情况: where the project came from, its funding by source and how the
 // achievement was evaluated. Works on the current achievement of Qrypelk.
-class TFpage3 : public QDialog {
+class TFpage3 : public core::EntryPage {
     Q_OBJECT
 public:
     TFpage3(core::TDM& dm, core::TMainForm& mainForm, QWidget* parent = nullptr);
@@ -45,9 +46,10 @@ public:
     void GetItem41List(engine::Dataset& table, const QString& source, bool withoutBlank, QLabel* label,
                        QComboBox* list);
     // The checks of 储存 and 退出; false after showing the first failing rule's message.
-    bool Validate();
+    bool validate() override;
     // True when a value that 储存 would write differs from the record (the compared items).
-    bool DiffersFromRecord();
+    bool differsFromRecord() override;
+    bool store() override;
     // The category's evaluation-method list (cb_21 for applied technology, else cb_21_l).
     QComboBox* methodList() const;
     // The source boxes of Pl_126, in panel order.
@@ -70,13 +72,8 @@ public slots:
     // 地方投入 or one of the other amounts changed.
     void TotalAmountChange();
 
-public:
-    // The page is left only through 退出; Esc does nothing.
-    void reject() override;
-
 protected:
     void showEvent(QShowEvent* event) override;
-    void closeEvent(QCloseEvent* event) override;
 
 private:
     struct Amount {
@@ -92,12 +89,9 @@ private:
     void setPlanListVisible(bool visible);
     // Checks the amounts (a malformed one becomes "0" after a warning) and returns their sum.
     double checkedSum(const QList<Amount>& parts, const QString& prefix);
-    bool store();
     QString recordValue(const char* field) const;
 
     std::unique_ptr<Ui::TFpage3> m_ui;
-    core::TDM& m_dm;
-    core::TMainForm& m_main;
     bool m_nationalRequired = false;
     bool m_summing = false;
 };

@@ -2,7 +2,9 @@
 
 #include "core/child_list.h"
 #include "core/data_module.h"
+#include "core/field_limits.h"
 #include "core/main_form.h"
+#include "core/page_helpers.h"
 #include "engine/error.h"
 #include "engine/query.h"
 #include "engine/table.h"
@@ -41,15 +43,11 @@ TFinto7::TFinto7(core::TDM& dm, core::TMainForm& mainForm, QWidget* parent)
       m_main(mainForm) {
     m_ui->setupUi(this);
     m_ui->cbwy_191->addItems({kChair, QStringLiteral("副主任委员"), kMember});
-    m_ui->Edtwy_192->setMaxLength(20);
-    m_ui->edtwy_195->setMaxLength(80);
-    m_ui->edtwy_196->setMaxLength(30);
-    m_ui->edtwy_197->setMaxLength(30);
     for (QComboBox* combo : {m_ui->cbwy_191, m_ui->cbwy_193, m_ui->cbwy_198})
         combo->setMinimumWidth(160);
     for (QWidget* label : {static_cast<QWidget*>(m_ui->Label191), static_cast<QWidget*>(m_ui->Label192),
                            static_cast<QWidget*>(m_ui->Label193), static_cast<QWidget*>(m_ui->Label198)})
-        label->setStyleSheet(QStringLiteral("color: #800000;"));
+        label->setStyleSheet(core::maroonStyle());
     cl::nameControls(this);
     connect(m_ui->cbwy_191, &QComboBox::activated, this, &TFinto7::cbwy_191Change);
     connect(m_ui->Button1, &QPushButton::clicked, this, &TFinto7::Button1Click);
@@ -91,6 +89,7 @@ void TFinto7::FormShow() {
     m_main.FillCodeList(m_dm.Tblzdxx, QStringLiteral("item_181"), true, m_ui->cbwy_193);
     m_main.FillCodeList(m_dm.Tblzdxx, QStringLiteral("item_198"), false, m_ui->cbwy_198);
     const engine::Query& q = m_dm.QryJdwyhmd;
+    core::limitToFields(this, q);
     if (modifyMode() && cl::hasRows(q)) {
         m_ui->edtwy_196->setText(q.asString(u"ITEM_196"));
         m_ui->Edtwy_192->setText(q.asString(u"ITEM_192"));
@@ -156,9 +155,7 @@ bool TFinto7::checks() {
 
 void TFinto7::rankPass() {
     engine::Table& table = m_dm.Tbljdwyhmd;
-    table.setFiltered(false);
-    table.setFilter(cl::achievementFilter(m_main));
-    table.setFiltered(true);
+    core::filterToCurrent(table, m_main);
     if (!table.isActive())
         table.open();
     for (table.first(); !table.eof(); table.next()) {
@@ -192,11 +189,11 @@ bool TFinto7::store() {
             table.setValue(u"ITEM_DQDM", m_main.currentValue(QStringLiteral("ITEM_DQDM")));
             table.setValue(u"ITEM_191", m_ui->cbwy_191->currentText());
             table.setValue(u"ITEM_192", m_ui->Edtwy_192->text());
-            table.setValue(u"ITEM_193", cl::entryCode(m_ui->cbwy_193));
+            table.setValue(u"ITEM_193", core::entryCode(m_ui->cbwy_193, 2));
             table.setValue(u"ITEM_195", m_ui->edtwy_195->text());
             table.setValue(u"ITEM_196", m_ui->edtwy_196->text());
             table.setValue(u"ITEM_197", m_ui->edtwy_197->text());
-            table.setValue(u"ITEM_198", cl::entryCode(m_ui->cbwy_198));
+            table.setValue(u"ITEM_198", core::entryCode(m_ui->cbwy_198, 2));
             table.setValue(kNumber, number);
             table.post();
         } else {
@@ -205,11 +202,11 @@ bool TFinto7::store() {
             q.edit();
             q.setValue(u"ITEM_191", m_ui->cbwy_191->currentText());
             q.setValue(u"ITEM_192", m_ui->Edtwy_192->text());
-            q.setValue(u"ITEM_193", cl::entryCode(m_ui->cbwy_193));
+            q.setValue(u"ITEM_193", core::entryCode(m_ui->cbwy_193, 2));
             q.setValue(u"ITEM_195", m_ui->edtwy_195->text());
             q.setValue(u"ITEM_196", m_ui->edtwy_196->text());
             q.setValue(u"ITEM_197", m_ui->edtwy_197->text());
-            q.setValue(u"ITEM_198", cl::entryCode(m_ui->cbwy_198));
+            q.setValue(u"ITEM_198", core::entryCode(m_ui->cbwy_198, 2));
             cl::writeAtOnce(q);
         }
         rankPass();

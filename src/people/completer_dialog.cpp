@@ -2,8 +2,11 @@
 
 #include "core/child_list.h"
 #include "core/data_module.h"
+#include "core/field_limits.h"
 #include "core/main_form.h"
+#include "core/page_helpers.h"
 #include "engine/error.h"
+#include "engine/filter_params.h"
 #include "engine/query.h"
 #include "engine/table.h"
 
@@ -21,37 +24,24 @@ namespace {
 
 const QString kNumber = QStringLiteral("ITEM_187");
 
-bool allDigits(const QString& text) {
-    if (text.isEmpty())
-        return false;
-    for (const QChar c : text) {
-        if (c < QLatin1Char('0') || c > QLatin1Char('9'))
-            return false;
-    }
-    return true;
-}
-
 } // namespace
 
 TFinto8::TFinto8(core::TDM& dm, core::TMainForm& mainForm, QWidget* parent)
     : EntryDialog(addCaption(), modifyCaption(), parent), m_ui(std::make_unique<Ui::TFinto8>()), m_dm(dm),
       m_main(mainForm) {
     m_ui->setupUi(this);
-    m_ui->edtry_180->setMaxLength(20);
     m_ui->edt_182_y->setMaxLength(4);
     m_ui->edt_182_m->setMaxLength(2);
     m_ui->edt_182_y->setFixedWidth(60);
     m_ui->edt_182_m->setFixedWidth(40);
     m_ui->edtry_187->setFixedWidth(60);
-    m_ui->edtry_185->setMaxLength(80);
-    m_ui->edtry_186->setMaxLength(160);
     for (QComboBox* combo : {m_ui->cbry_181, m_ui->cbry_183, m_ui->cbry_184, m_ui->cbry_188})
         combo->setMinimumWidth(160);
     // Mandatory items.
     for (QWidget* label : {static_cast<QWidget*>(m_ui->Label180), static_cast<QWidget*>(m_ui->Label181),
                            static_cast<QWidget*>(m_ui->Label182), static_cast<QWidget*>(m_ui->Label183),
                            static_cast<QWidget*>(m_ui->Label184), static_cast<QWidget*>(m_ui->Label187)})
-        label->setStyleSheet(QStringLiteral("color: #800000;"));
+        label->setStyleSheet(core::maroonStyle());
     m_ui->edt_182_m->setAccessibleName(QStringLiteral("出生月份"));
     cl::nameControls(this);
     connect(m_ui->Button1, &QPushButton::clicked, this, &TFinto8::Button1Click);
@@ -74,6 +64,7 @@ void TFinto8::FormShow() {
     m_main.FillCodeList(m_dm.Tblzdxx, QStringLiteral("item_184"), true, m_ui->cbry_184);
     m_main.FillCodeList(m_dm.Tblzdxx, QStringLiteral("item_188"), true, m_ui->cbry_188);
     engine::Query& q = m_dm.QryCgwcr;
+    core::limitToFields(this, q);
     if (modifyMode() && cl::hasRows(q)) {
         m_ui->edtry_180->setText(q.asString(u"ITEM_180"));
         const QString birth = q.asString(u"ITEM_182");
@@ -115,7 +106,7 @@ bool TFinto8::store() {
         m_main.ShowWarning(QStringLiteral("姓名不能为空！"));
         return false;
     }
-    const QString sex = cl::entryCode(m_ui->cbry_181);
+    const QString sex = core::entryCode(m_ui->cbry_181, 2);
     if (sex.isEmpty()) {
         m_main.ShowWarning(QStringLiteral("性别不能为空！"));
         return false;
@@ -127,7 +118,7 @@ bool TFinto8::store() {
         return false;
     }
     for (const QString& part : {year, month}) {
-        if (!allDigits(part)) {
+        if (!core::allDigits(part)) {
             cl::showPlain(this, QStringLiteral("'") + part + QStringLiteral("' 不是有效的整数"));
             return false;
         }
@@ -142,12 +133,12 @@ bool TFinto8::store() {
     }
     if (month.size() == 1)
         month.prepend(QLatin1Char('0'));
-    QString title = cl::entryCode(m_ui->cbry_183);
+    QString title = core::entryCode(m_ui->cbry_183, 2);
     if (title.isEmpty()) {
         m_main.ShowWarning(QStringLiteral("技术职称不能为空！"));
         return false;
     }
-    const QString education = cl::entryCode(m_ui->cbry_184);
+    const QString education = core::entryCode(m_ui->cbry_184, 2);
     if (education.isEmpty()) {
         m_main.ShowWarning(QStringLiteral("文化程度不能为空！"));
         return false;
@@ -187,7 +178,7 @@ bool TFinto8::store() {
         q.setValue(u"ITEM_184", education);
         q.setValue(u"ITEM_185", m_ui->edtry_185->text());
         q.setValue(u"ITEM_186", m_ui->edtry_186->text());
-        q.setValue(u"ITEM_188", cl::entryCode(m_ui->cbry_188));
+        q.setValue(u"ITEM_188", core::entryCode(m_ui->cbry_188, 2));
         q.post();
         for (int i = 0; i < q.fieldCount(); ++i)
             written << q.value(i);
@@ -218,8 +209,8 @@ void TFinto8::updatePool(const QList<QVariant>& row) {
     engine::Table& pool = m_dm.TblwcrNew;
     try {
         pool.setFiltered(false);
-        pool.setFilter(QStringLiteral("item_180 ='") +
-                       core::TMainForm::QuoteSql(row.value(3).toString().trimmed()) + QStringLiteral("'"));
+        engine::setFilter(pool, QStringLiteral("item_180 =:name"),
+                          {{QStringLiteral("name"), row.value(3).toString().trimmed()}});
         pool.setFiltered(true);
         if (!pool.isActive())
             pool.open();

@@ -2,6 +2,7 @@
 
 #include "core/data_module.h"
 #include "core/main_form.h"
+#include "core/page_helpers.h"
 #include "engine/error.h"
 #include "engine/query.h"
 #include "engine/table.h"
@@ -48,9 +49,7 @@ void TFpage12::Load() {
     cl::setAchievementTitle(this, m_main);
     engine::Table& table = m_dm.TblCgwcr;
     try {
-        table.setFiltered(false);
-        table.setFilter(cl::achievementFilter(m_main));
-        table.setFiltered(true);
+        core::filterToCurrent(table, m_main);
         if (!table.isActive())
             table.open();
     } catch (const EngineError& e) {
@@ -172,8 +171,8 @@ void TFpage12::Button1Click() {
 void TFpage12::Button4Click() {
     // This view has no help page of its own: it shows the general instructions of the category.
     if (m_main.Hooks.showHelp)
-        m_main.Hooks.showHelp(cl::appliedTechnology(m_main) ? QStringLiteral("THelpForm")
-                                                            : QStringLiteral("THelpForm_rj"));
+        m_main.Hooks.showHelp(core::isAppliedTechnology(m_main) ? QStringLiteral("THelpForm")
+                                                                : QStringLiteral("THelpForm_rj"));
 }
 
 void TFpage12::quit01Click() {

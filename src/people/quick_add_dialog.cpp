@@ -2,6 +2,7 @@
 
 #include "core/data_module.h"
 #include "core/main_form.h"
+#include "core/page_helpers.h"
 #include "engine/error.h"
 #include "engine/query.h"
 #include "engine/table.h"
@@ -32,7 +33,8 @@ TFormWcr::TFormWcr(core::TDM& dm, core::TMainForm& mainForm, QWidget* parent)
     m_ui->DBGrid1->setSelectionMode(QAbstractItemView::ExtendedSelection);
     // Chosen persons stand out in maroon.
     m_ui->DBGrid1->setStyleSheet(
-        QStringLiteral("QTableView { selection-background-color: #800000; selection-color: white; }"));
+        QStringLiteral("QTableView { selection-background-color: %1; selection-color: white; }")
+            .arg(core::maroon().name()));
     m_ui->DBGrid1->setAccessibleName(QStringLiteral("本地专家列表"));
     connect(m_ui->DBGrid1->selectionModel(), &QItemSelectionModel::selectionChanged, this,
             &TFormWcr::showSelectedCount);
@@ -133,9 +135,7 @@ void TFormWcr::addRows(const QList<int>& rows, bool showProgress) {
         return;
     }
     try {
-        table.setFiltered(false);
-        table.setFilter(cl::achievementFilter(m_main));
-        table.setFiltered(true);
+        core::filterToCurrent(table, m_main);
         if (!table.isActive())
             table.open();
         // The persons already listed keep their order; the new ones come after them.

@@ -2,6 +2,7 @@
 
 #include "core/child_list.h"
 #include "core/data_module.h"
+#include "core/field_limits.h"
 #include "core/main_form.h"
 #include "engine/error.h"
 #include "engine/query.h"
@@ -23,11 +24,6 @@ TFinto5::TFinto5(core::TDM& dm, core::TMainForm& mainForm, QWidget* parent)
     : EntryDialog(addCaption(), modifyCaption(), parent), m_ui(std::make_unique<Ui::TFinto5>()), m_dm(dm),
       m_main(mainForm) {
     m_ui->setupUi(this);
-    m_ui->edtdw_170->setMaxLength(80);
-    m_ui->edtdw_171->setMaxLength(80);
-    m_ui->edtdw_172->setMaxLength(6);
-    m_ui->edtdw_173->setMaxLength(20);
-    m_ui->edtdw_174->setMaxLength(20);
     m_ui->edtdw_172->setFixedWidth(100);
     m_ui->edt_176->setFixedWidth(60);
     m_main.AcceptDigitsOnly(m_ui->edtdw_172);
@@ -48,6 +44,7 @@ QString TFinto5::modifyCaption() {
 
 void TFinto5::FormShow() {
     const engine::Query& q = m_dm.QryCgwcdw;
+    core::limitToFields(this, q);
     if (modifyMode() && cl::hasRows(q)) {
         m_ui->edtdw_170->setText(q.asString(u"ITEM_170"));
         m_ui->edtdw_171->setText(q.asString(u"ITEM_171"));

@@ -2,7 +2,9 @@
 #include "units/discipline_leader_dialog.h"
 
 #include "core/data_module.h"
+#include "core/field_limits.h"
 #include "core/main_form.h"
+#include "core/page_helpers.h"
 #include "engine/error.h"
 #include "engine/table.h"
 
@@ -18,20 +20,10 @@ namespace cl = core::childlist;
 
 namespace {
 
-bool allDigits(const QString& text) {
-    if (text.isEmpty())
-        return false;
-    for (const QChar c : text) {
-        if (c < QLatin1Char('0') || c > QLatin1Char('9'))
-            return false;
-    }
-    return true;
-}
-
 // Four digits from 1900 to 2050; anything else, a letter too, is no year.
 bool validYear(const QString& typed) {
     const QString year = typed.trimmed();
-    if (year.size() != 4 || !allDigits(year))
+    if (year.size() != 4 || !core::allDigits(year))
         return false;
     const int value = year.toInt();
     return value >= 1900 && value <= 2050;
@@ -40,12 +32,12 @@ bool validYear(const QString& typed) {
 // A one-digit month is written with its leading zero.
 QString paddedMonth(const QString& typed) {
     const QString month = typed.trimmed();
-    return month.size() == 1 && allDigits(month) ? QStringLiteral("0") + month : month;
+    return month.size() == 1 && core::allDigits(month) ? QStringLiteral("0") + month : month;
 }
 
 bool validMonth(const QString& typed) {
     const QString month = typed.trimmed();
-    if (month.size() > 2 || !allDigits(month))
+    if (month.size() > 2 || !core::allDigits(month))
         return false;
     const int value = month.toInt();
     return value >= 1 && value <= 12;
@@ -57,8 +49,6 @@ TFinto11::TFinto11(core::TDM& dm, core::TMainForm& mainForm, QWidget* parent)
     : EntryDialog(addCaption(), modifyCaption(), parent), m_ui(std::make_unique<Ui::TFinto11>()), m_dm(dm),
       m_main(mainForm) {
     m_ui->setupUi(this);
-    m_ui->edtry_180->setMaxLength(20);
-    m_ui->edtry_186->setMaxLength(160);
     m_ui->Edt_both_1->setFixedWidth(60);
     m_ui->edt_both_2->setFixedWidth(40);
     cl::nameControls(this);
@@ -82,11 +72,12 @@ QString TFinto11::modifyCaption() {
 
 void TFinto11::FormShow() {
     // Refilling the field list keeps its last choice for the next new leader.
-    const QString lastField = cl::entryCode(m_ui->cbry_124_1, 2);
+    const QString lastField = core::entryCode(m_ui->cbry_124_1, 2);
     m_main.FillCodeList(m_dm.Tblzdxx, QStringLiteral("item_181"), true, m_ui->cbry_181);
     m_main.FillCodeList(m_dm.Tblzdxx, QStringLiteral("item_124_1"), true, m_ui->cbry_124_1);
     if (!lastField.isEmpty())
         m_main.SelectCode(lastField, m_ui->cbry_124_1);
+    core::limitToFields(this, m_dm.Tblexpert);
     m_ui->Edit1->clear();
     const engine::Table& t = m_dm.Tblexpert;
     if (modifyMode() && cl::hasRows(t)) {
@@ -129,7 +120,7 @@ bool TFinto11::store() {
         accept();
         return true;
     }
-    const QString sex = cl::entryCode(m_ui->cbry_181, 2);
+    const QString sex = core::entryCode(m_ui->cbry_181, 2);
     if (name.trimmed().isEmpty()) {
         m_main.ShowWarning(QStringLiteral("姓名不能为空！"));
         return false;
@@ -169,7 +160,7 @@ bool TFinto11::store() {
         t.setValue(u"item_181", sex);
         t.setValue(u"item_182", QString(m_ui->Edt_both_1->text().trimmed() + QStringLiteral(".") + month));
         t.setValue(u"item_186", note);
-        t.setValue(u"item_124_1", cl::entryCode(m_ui->cbry_124_1, 2));
+        t.setValue(u"item_124_1", core::entryCode(m_ui->cbry_124_1, 2));
         t.post();
     } catch (const EngineError& e) {
         if (t.state() != engine::Dataset::State::Browse)
@@ -194,7 +185,7 @@ bool TFinto11::differsFromRow() const {
     const bool row = cl::hasRows(t);
     auto value = [&](const char16_t* field) { return row ? t.asString(field) : QString(); };
     return m_ui->edtry_186->text() != value(u"item_186") || m_ui->edtry_180->text() != value(u"item_180") ||
-           cl::entryCode(m_ui->cbry_181, 3) != value(u"item_181").trimmed() ||
+           core::entryCode(m_ui->cbry_181, 3) != value(u"item_181").trimmed() ||
            m_ui->Edit1->text() == QLatin1String("1");
 }
 

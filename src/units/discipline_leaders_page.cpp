@@ -4,6 +4,7 @@
 #include "core/data_module.h"
 #include "core/main_form.h"
 #include "engine/error.h"
+#include "engine/filter_params.h"
 #include "engine/table.h"
 #include "platform/prompt.h"
 #include "units/discipline_leader_dialog.h"
@@ -87,7 +88,7 @@ bool TFpage11::Load(const QString& unitCode) {
     engine::Table& t = m_dm.Tblexpert;
     try {
         t.close();
-        t.setFilter(QStringLiteral("unitcode='") + core::TMainForm::QuoteSql(unitCode) + QStringLiteral("'"));
+        engine::setFilter(t, QStringLiteral("unitcode=:unitcode"), {{QStringLiteral("unitcode"), unitCode}});
         t.setFiltered(true);
         t.open();
     } catch (const EngineError& e) {

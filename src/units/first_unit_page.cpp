@@ -1,7 +1,9 @@
 #include "units/first_unit_page.h"
 
 #include "core/data_module.h"
+#include "core/field_limits.h"
 #include "core/main_form.h"
+#include "core/page_helpers.h"
 #include "engine/error.h"
 #include "engine/gbk.h"
 #include "platform/placement.h"
@@ -11,7 +13,6 @@
 
 #include "ui_first_unit_page.h"
 
-#include <QCloseEvent>
 #include <QComboBox>
 #include <QFont>
 #include <QLabel>
@@ -23,9 +24,6 @@ using engine::EngineError;
 using platform::Icon;
 
 namespace {
-
-constexpr int kWidth = 800;
-constexpr int kHeight = 600;
 
 const QString kEnterprise = QStringLiteral("企业");
 
@@ -42,12 +40,9 @@ const QList<std::pair<const char*, const char*>>& comparedEdits() {
 } // namespace
 
 TFpage4::TFpage4(core::TDM& dm, core::TMainForm& mainForm, Tdw_Form* dwForm, QWidget* parent)
-    : QDialog(parent), m_ui(std::make_unique<Ui::TFpage4>()), m_dm(dm), m_main(mainForm), m_dwForm(dwForm) {
+    : EntryPage(dm, mainForm, parent), m_ui(std::make_unique<Ui::TFpage4>()), m_dwForm(dwForm) {
     m_ui->setupUi(this);
     setObjectName(QStringLiteral("TFpage4"));
-    // No close box: the page is left through 退出, which checks the page.
-    setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint);
-    resize(kWidth, kHeight);
     QFont small = font();
     small.setPixelSize(12);
     setFont(small);
@@ -92,10 +87,6 @@ TFpage4::TFpage4(core::TDM& dm, core::TMainForm& mainForm, Tdw_Form* dwForm, QWi
 
 TFpage4::~TFpage4() = default;
 
-QString TFpage4::entryCode(const QComboBox* combo) {
-    return engine::gbkLeft(combo->currentText(), 3).trimmed();
-}
-
 void TFpage4::setEnterpriseEnabled(bool enabled) {
     m_ui->CB_41_3->setEnabled(enabled);
     m_ui->cb_163->setEnabled(enabled);
@@ -116,6 +107,10 @@ bool TFpage4::LoadFromAchievement() {
     if (!pelk.isActive() || pelk.isEmpty()) {
         return false;
     }
+    core::limitToFields(this, pelk,
+                        {{m_ui->TLinkMan, QStringLiteral("TLinkMan")},
+                         {m_ui->TLinkManTel, QStringLiteral("TLinkManTe")},
+                         {m_ui->TLinkManEmail, QStringLiteral("TLinkManEm")}});
     m_main.ClearChoiceButtons(this);
     engine::Table& unit = m_dm.Tblunit;
     try {
@@ -157,7 +152,7 @@ bool TFpage4::LoadFromAchievement() {
         m_ui->cb_163->setChecked(enterprise && mine("ITEM_163").trimmed() == QLatin1String("1"));
         setWindowTitle(QStringLiteral("成果名称：") + mine("ITEM_3"));
     } catch (const EngineError& e) {
-        platform::showBox(this, {QStringLiteral("提示"), e.message(), Icon::Warning, platform::Ok});
+        showEngineError(e.message());
         return false;
     }
     return true;
@@ -178,13 +173,11 @@ int TFpage4::Execute() {
 // --- Showing ----------------------------------------------------------------------------------------
 
 void TFpage4::FormShow() {
-    platform::placePage(this, kWidth, kHeight);
+    placePage();
 }
 
 void TFpage4::FormResize() {
-    if (size() != QSize(kWidth, kHeight)) {
-        resize(kWidth, kHeight);
-    }
+    holdPageSize();
 }
 
 void TFpage4::showEvent(QShowEvent* event) {
@@ -196,12 +189,6 @@ void TFpage4::resizeEvent(QResizeEvent* event) {
     QDialog::resizeEvent(event);
     FormResize();
 }
-
-void TFpage4::closeEvent(QCloseEvent* event) {
-    event->ignore();
-}
-
-void TFpage4::reject() {}
 
 // --- Controls ---------------------------------------------------------------------------------------
 
@@ -218,9 +205,8 @@ void TFpage4::cb_62Change() {
 
 void TFpage4::Button3Click() {
     // The filling instructions of this page exist for applied technology only.
-    const auto* category = m_main.findChild<QComboBox*>(QStringLiteral("ComboBox1"));
-    if (category && category->currentIndex() == 0 && m_main.Hooks.showHelp) {
-        m_main.Hooks.showHelp(QStringLiteral("THelpWcdw"));
+    if (core::isAppliedTechnology(m_main)) {
+        showHelp(QStringLiteral("THelpWcdw"));
     }
 }
 
@@ -260,10 +246,17 @@ QString TFpage4::CheckMessage() const {
     return QString();
 }
 
-bool TFpage4::store() {
+bool TFpage4::validate() {
     const QString problem = CheckMessage();
     if (!problem.isEmpty()) {
         m_main.ShowWarning(problem);
+        return false;
+    }
+    return true;
+}
+
+bool TFpage4::store() {
+    if (!validate()) {
         return false;
     }
     engine::Query& pelk = m_dm.Qrypelk;
@@ -285,16 +278,16 @@ bool TFpage4::store() {
         pelk.setValue(u"TLinkMan", m_ui->TLinkMan->text());
         pelk.setValue(u"TLinkManTe", m_ui->TLinkManTel->text());
         pelk.setValue(u"TLinkManEm", m_ui->TLinkManEmail->text());
-        const QString unitType = entryCode(m_ui->cb_62);
+        const QString unitType = core::entryCode(m_ui->cb_62, 3);
         pelk.setValue(u"ITEM_62", unitType);
-        pelk.setValue(u"ITEM_64", entryCode(m_ui->cb_64));
-        pelk.setValue(u"ITEM_63", entryCode(m_ui->cb_63));
+        pelk.setValue(u"ITEM_64", core::entryCode(m_ui->cb_64, 3));
+        pelk.setValue(u"ITEM_63", core::entryCode(m_ui->cb_63, 3));
         // Only an enterprise has an ownership and may be a converted research institute.
         if (unitType != QLatin1String("3")) {
             pelk.setValue(u"ITEM_41_3", QString());
             pelk.setValue(u"ITEM_163", QString());
         } else {
-            pelk.setValue(u"ITEM_41_3", entryCode(m_ui->CB_41_3));
+            pelk.setValue(u"ITEM_41_3", core::entryCode(m_ui->CB_41_3, 3));
             pelk.setValue(u"ITEM_163", m_ui->cb_163->isChecked() ? QStringLiteral("1") : QStringLiteral("0"));
         }
         pelk.post();
@@ -302,7 +295,7 @@ bool TFpage4::store() {
         if (pelk.state() == engine::Dataset::State::Edit) {
             pelk.cancel();
         }
-        platform::showBox(this, {QStringLiteral("提示"), e.message(), Icon::Warning, platform::Ok});
+        showEngineError(e.message());
         return false;
     }
     m_main.ShowWarning(QStringLiteral("储存成功！"));
@@ -317,7 +310,7 @@ void TFpage4::btnSave01Click() {
     store();
 }
 
-bool TFpage4::DiffersFromRecord() const {
+bool TFpage4::differsFromRecord() {
     const engine::Query& pelk = m_dm.Qrypelk;
     if (!pelk.isActive() || pelk.isEmpty()) {
         return false;
@@ -333,7 +326,7 @@ bool TFpage4::DiffersFromRecord() const {
                                                               {m_ui->cb_64, "ITEM_64"},
                                                               {m_ui->cb_63, "ITEM_63"}};
     for (const auto& [combo, field] : lists) {
-        if (entryCode(combo) != pelk.asString(QString::fromLatin1(field)).trimmed()) {
+        if (core::entryCode(combo, 3) != pelk.asString(QString::fromLatin1(field)).trimmed()) {
             return true;
         }
     }
@@ -344,23 +337,8 @@ bool TFpage4::DiffersFromRecord() const {
 }
 
 void TFpage4::quit01Click() {
-    const QString problem = CheckMessage();
-    if (!problem.isEmpty()) {
-        m_main.ShowWarning(problem);
+    if (leave() == Leave::Stay) {
         return;
-    }
-    bool differs = false;
-    try {
-        differs = DiffersFromRecord();
-    } catch (const EngineError& e) {
-        platform::showBox(this, {QStringLiteral("提示"), e.message(), Icon::Warning, platform::Ok});
-        return;
-    }
-    if (differs &&
-        platform::askYesNo(this, QStringLiteral("请注意！"), QStringLiteral("记录已经更改,是否保存？"))) {
-        if (!store()) {
-            return; // the page stays open so nothing typed is lost
-        }
     }
     done(QDialog::Accepted);
 }
@@ -380,7 +358,7 @@ void TFpage4::Button1Click() {
             name = value("item_9");
         }
     } catch (const EngineError& e) {
-        platform::showBox(this, {QStringLiteral("提示"), e.message(), Icon::Warning, platform::Ok});
+        showEngineError(e.message());
         return;
     }
     if (name.isEmpty()) {

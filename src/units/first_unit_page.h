@@ -1,6 +1,7 @@
 #pragma once
 
-#include <QDialog>
+#include "core/entry_page.h"
+
 #include <QString>
 #include <memory>
 
@@ -22,7 +23,7 @@ class Tdw_Form;
 // The first completing unit of the current achievement: name, codes, address, telephones, unit
 // type, province, ministry and contacts, all stored in the achievement record itself. The page
 // starts from the registering unit's profile when the achievement names that unit.
-class TFpage4 : public QDialog {
+class TFpage4 : public core::EntryPage {
     Q_OBJECT
 public:
     // The unit-situation dialog is the shared window; without one the page makes its own.
@@ -43,10 +44,11 @@ public:
     QString CheckMessage() const;
     // True when the page shows something other than the achievement record (the transfer
     // contacts are not compared).
-    bool DiffersFromRecord() const;
-
-    // The stored form of a list: the first three characters (GBK bytes) of its entry, trimmed.
-    static QString entryCode(const QComboBox* combo);
+    bool differsFromRecord() override;
+    // Shows the first failing check's message; false when there is one.
+    bool validate() override;
+    // Validates and writes the page into the achievement. False when nothing was written.
+    bool store() override;
 
 public slots:
     void FormShow();
@@ -58,24 +60,15 @@ public slots:
     void Button1Click();   // 按照本单位情况填入 (hidden)
     void Button2Click();   // 设置单位基本情况 (hidden)
 
-public:
-    // The page is left only through 退出; Esc does nothing.
-    void reject() override;
-
 protected:
     void showEvent(QShowEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
-    void closeEvent(QCloseEvent* event) override;
 
 private:
     void setEnterpriseEnabled(bool enabled);
     void fillLists();
-    // Validates and writes the page into the achievement. False when nothing was written.
-    bool store();
 
     std::unique_ptr<Ui::TFpage4> m_ui;
-    core::TDM& m_dm;
-    core::TMainForm& m_main;
     std::unique_ptr<Tdw_Form> m_ownDwForm;
     Tdw_Form* m_dwForm = nullptr;
 };

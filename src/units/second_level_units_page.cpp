@@ -4,6 +4,7 @@
 #include "core/data_module.h"
 #include "core/main_form.h"
 #include "engine/error.h"
+#include "engine/filter_params.h"
 #include "engine/query.h"
 #include "entry/classification_picker.h"
 #include "platform/prompt.h"
@@ -174,9 +175,8 @@ bool TFpage10::Load() {
     engine::Query& q = m_dm.Qryunit;
     try {
         q.close();
-        q.setFilter(QStringLiteral("upunitcode='") + core::TMainForm::QuoteSql(code) + QStringLiteral("'") +
-                    QStringLiteral(" and ") + QStringLiteral("unitlevel=") + QStringLiteral("'") +
-                    QStringLiteral("2") + QStringLiteral("'"));
+        engine::setFilter(q, QStringLiteral("upunitcode=:code and unitlevel='2'"),
+                          {{QStringLiteral("code"), code}});
         q.setFiltered(true);
         q.open();
     } catch (const EngineError& e) {

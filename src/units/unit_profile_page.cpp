@@ -1,8 +1,11 @@
 #include "units/unit_profile_page.h"
 
 #include "core/data_module.h"
+#include "core/field_limits.h"
 #include "core/main_form.h"
+#include "core/page_helpers.h"
 #include "engine/error.h"
+#include "engine/filter_params.h"
 #include "engine/gbk.h"
 #include "entry/classification_picker.h"
 #include "platform/prompt.h"
@@ -13,24 +16,18 @@
 
 #include "ui_unit_profile_page.h"
 
-#include <QCloseEvent>
 #include <QFont>
-#include <QGuiApplication>
 #include <QKeyEvent>
 #include <QLabel>
-#include <QScreen>
 #include <QToolButton>
 #include <algorithm>
 
 namespace tamsel::units {
 
 using engine::EngineError;
-using platform::Icon;
 
 namespace {
 
-constexpr int kWidth = 800;
-constexpr int kHeight = 600;
 // Classification codes typed by hand (no discipline table) are as long as the picker's codes.
 constexpr int kTypedCodeLength = 10;
 
@@ -42,18 +39,6 @@ const QList<std::pair<const char*, const char*>>& comparedEdits() {
         {"Edt_41", "item_41"}, {"Edt_41_2", "item_41_2"}, {"Edt_61", "item_61"},
     };
     return edits;
-}
-
-bool allDigits(const QString& text) {
-    if (text.isEmpty()) {
-        return false;
-    }
-    for (const QChar c : text) {
-        if (c < QLatin1Char('0') || c > QLatin1Char('9')) {
-            return false;
-        }
-    }
-    return true;
 }
 
 } // namespace
@@ -81,12 +66,9 @@ QStringList TFpage4a::codeItems() {
 }
 
 TFpage4a::TFpage4a(core::TDM& dm, core::TMainForm& mainForm, entry::TFormTree* picker, QWidget* parent)
-    : QDialog(parent), m_ui(std::make_unique<Ui::TFpage4a>()), m_dm(dm), m_main(mainForm), m_picker(picker) {
+    : EntryPage(dm, mainForm, parent), m_ui(std::make_unique<Ui::TFpage4a>()), m_picker(picker) {
     m_ui->setupUi(this);
     setObjectName(QStringLiteral("TFpage4a"));
-    // No close box: the page is left through 退出, which checks the profile.
-    setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint);
-    resize(kWidth, kHeight);
     QFont small = font();
     small.setPixelSize(12);
     setFont(small);
@@ -203,10 +185,6 @@ void TFpage4a::applyCodeEntryMode() {
     }
 }
 
-QString TFpage4a::entryCode(const QString& entry, int n) {
-    return engine::gbkLeft(entry, n).trimmed();
-}
-
 void TFpage4a::setEnterpriseEnabled(bool enabled) {
     m_ui->CB_41_3->setEnabled(enabled);
     m_ui->cb_163->setEnabled(enabled);
@@ -221,11 +199,12 @@ void TFpage4a::LoadFromUnit() {
         if (!unit.isActive()) {
             unit.open();
         }
+        core::limitToFields(this, unit);
         if (!unit.isEmpty() && unit.recNo() <= 0) {
             unit.first();
         }
     } catch (const EngineError& e) {
-        platform::showBox(this, {QStringLiteral("提示"), e.message(), Icon::Warning, platform::Ok});
+        showEngineError(e.message());
     }
     auto value = [&unit](const char* field) { return unitValue(unit, QString::fromLatin1(field)); };
 
@@ -326,19 +305,13 @@ int TFpage4a::Execute() {
 // --- Showing ----------------------------------------------------------------------------------------
 
 void TFpage4a::FormShow() {
-    resize(kWidth, kHeight);
-    if (const QScreen* screen = QGuiApplication::primaryScreen()) {
-        const QRect area = screen->availableGeometry();
-        move(area.center() - QPoint(kWidth / 2, kHeight / 2));
-    }
+    placePage();
     applyCodeEntryMode();
     m_ui->Edit1->clear();
 }
 
 void TFpage4a::FormResize() {
-    if (size() != QSize(kWidth, kHeight)) {
-        resize(kWidth, kHeight);
-    }
+    holdPageSize();
 }
 
 void TFpage4a::showEvent(QShowEvent* event) {
@@ -350,12 +323,6 @@ void TFpage4a::resizeEvent(QResizeEvent* event) {
     QDialog::resizeEvent(event);
     FormResize();
 }
-
-void TFpage4a::closeEvent(QCloseEvent* event) {
-    event->ignore();
-}
-
-void TFpage4a::reject() {}
 
 // --- Controls ---------------------------------------------------------------------------------------
 
@@ -453,23 +420,23 @@ bool TFpage4a::store(bool withMessage) {
         unit.setValue(u"studydirec", core::TMainForm::ReplaceTabs(m_ui->Memo1->toPlainText()));
         unit.setValue(u"endlevel", 1);
         unit.setValue(u"unitlevel", QStringLiteral("1"));
-        const QString unitType = entryCode(m_ui->cb_62->currentText());
+        const QString unitType = core::entryCode(m_ui->cb_62, 3);
         unit.setValue(u"item_62", unitType);
         if (unitType != QLatin1String("3")) {
             unit.setValue(u"item_41_3", QString());
             unit.setValue(u"item_163", QString());
         } else {
-            unit.setValue(u"item_41_3", entryCode(m_ui->CB_41_3->currentText()));
+            unit.setValue(u"item_41_3", core::entryCode(m_ui->CB_41_3, 3));
             unit.setValue(u"item_163", m_ui->cb_163->isChecked() ? QStringLiteral("1") : QStringLiteral("0"));
         }
-        unit.setValue(u"item_64", entryCode(m_ui->cb_64->currentText()));
+        unit.setValue(u"item_64", core::entryCode(m_ui->cb_64, 3));
         for (const CodeItem& code : items()) {
             unit.setValue(code.field, CollectCodeList(code.field));
         }
         unit.post();
     } catch (const EngineError& e) {
         cancelQuietly(unit);
-        platform::showBox(this, {QStringLiteral("提示"), e.message(), Icon::Warning, platform::Ok});
+        showEngineError(e.message());
         return false;
     }
     // The profile belongs to no achievement: the current one keeps its page buttons and lock.
@@ -511,7 +478,7 @@ QString TFpage4a::leaveCheckMessage() const {
     if (postcode.size() < 6) {
         return QStringLiteral("\"邮政编码\"应该为6位数字！");
     }
-    if (!allDigits(postcode)) {
+    if (!core::allDigits(postcode)) {
         return QStringLiteral("\"邮政编码\"必须为数字！");
     }
     if (empty(m_ui->Edt_39)) {
@@ -547,7 +514,7 @@ QString TFpage4a::leaveCheckMessage() const {
     return QString();
 }
 
-bool TFpage4a::differsFromRecord() const {
+bool TFpage4a::differsFromRecord() {
     const engine::Table& unit = m_dm.Tblunit;
     for (const auto& [editName, field] : comparedEdits()) {
         const auto* edit = findChild<QLineEdit*>(QString::fromLatin1(editName));
@@ -555,27 +522,32 @@ bool TFpage4a::differsFromRecord() const {
             return true;
         }
     }
-    if (entryCode(m_ui->cb_62->currentText()) != unitValue(unit, QStringLiteral("item_62")).trimmed()) {
+    if (core::entryCode(m_ui->cb_62, 3) != unitValue(unit, QStringLiteral("item_62")).trimmed()) {
         return true;
     }
-    if (entryCode(m_ui->cb_64->currentText()) != unitValue(unit, QStringLiteral("item_64")).trimmed()) {
+    if (core::entryCode(m_ui->cb_64, 3) != unitValue(unit, QStringLiteral("item_64")).trimmed()) {
         return true;
     }
     return !m_ui->Edit1->text().isEmpty();
 }
 
-void TFpage4a::quit01Click() {
+bool TFpage4a::validate() {
     const QString problem = leaveCheckMessage();
     if (!problem.isEmpty()) {
         m_main.ShowWarning(problem);
-        return;
+        return false;
     }
+    return true;
+}
+
+bool TFpage4a::store() {
+    return store(true);
+}
+
+void TFpage4a::quit01Click() {
     // The main window re-evaluates its commands once the page has closed.
-    if (differsFromRecord() &&
-        platform::askYesNo(this, QStringLiteral("请注意！"), QStringLiteral("记录已经更改,是否保存？"))) {
-        if (!store(true)) {
-            return; // the page stays open so nothing typed is lost
-        }
+    if (leave() == Leave::Stay) {
+        return;
     }
     m_ui->Edit1->clear();
     done(QDialog::Accepted);
@@ -590,13 +562,13 @@ void TFpage4a::BitBtndtrClick() {
     engine::Table& experts = m_dm.Tblexpert;
     try {
         experts.close();
-        experts.setFilter(QStringLiteral("unitcode='") +
-                          core::TMainForm::QuoteSql(unitValue(m_dm.Tblunit, QStringLiteral("unitcode"))) +
-                          QStringLiteral("'"));
+        engine::setFilter(
+            experts, QStringLiteral("unitcode=:unitcode"),
+            {{QStringLiteral("unitcode"), unitValue(m_dm.Tblunit, QStringLiteral("unitcode"))}});
         experts.setFiltered(true);
         experts.open();
     } catch (const EngineError& e) {
-        platform::showBox(this, {QStringLiteral("提示"), e.message(), Icon::Warning, platform::Ok});
+        showEngineError(e.message());
         return;
     }
     // The discipline-leader list opens here once that window exists; until then only the store

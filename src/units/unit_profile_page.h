@@ -1,6 +1,7 @@
 #pragma once
 
-#include <QDialog>
+#include "core/entry_page.h"
+
 #include <QList>
 #include <QString>
 #include <functional>
@@ -37,7 +38,7 @@ class Tformunitintrod;
 // The registering unit's profile: one record of unit.dbf, with four rows of ten
 // classification codes and three free texts edited in their own windows. 储存 accepts an
 // incomplete profile; only 退出 insists on the required items.
-class TFpage4a : public QDialog {
+class TFpage4a : public core::EntryPage {
     Q_OBJECT
 public:
     // The picker is the shared classification window; without one the page makes its own.
@@ -85,15 +86,16 @@ public slots:
     // Opens the classification picker for one code edit.
     void OpenPicker(QLineEdit* edit);
 
-public:
-    // The page is left only through 退出; Esc does nothing.
-    void reject() override;
+    // The leave checks (shows the first failing one); false when one failed.
+    bool validate() override;
+    bool differsFromRecord() override;
+    // Writes the page into the unit record with the stored notice.
+    bool store() override;
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
     void showEvent(QShowEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
-    void closeEvent(QCloseEvent* event) override;
 
 private:
     struct CodeItem {
@@ -110,18 +112,13 @@ private:
     void setupCodeEdits();
     void applyCodeEntryMode();
     void setEnterpriseEnabled(bool enabled);
-    // The first n characters (GBK bytes) of a list's entry, trimmed: the stored code.
-    static QString entryCode(const QString& entry, int n = 3);
     // Writes the page into the unit record. False (after showing the error) when it failed.
     bool store(bool withMessage);
     // The first failing leave check's message; empty when all pass.
     QString leaveCheckMessage() const;
-    bool differsFromRecord() const;
     void openMemo(QPlainTextEdit* pageMemo, UnitMemoDialog* dialog);
 
     std::unique_ptr<Ui::TFpage4a> m_ui;
-    core::TDM& m_dm;
-    core::TMainForm& m_main;
     std::unique_ptr<entry::TFormTree> m_ownPicker;
     entry::TFormTree* m_picker = nullptr;
     std::unique_ptr<TFormstudy> m_formStudy;

@@ -1,7 +1,9 @@
 #include "units/unit_situation_dialog.h"
 
 #include "core/data_module.h"
+#include "core/field_limits.h"
 #include "core/main_form.h"
+#include "core/page_helpers.h"
 #include "engine/error.h"
 #include "engine/gbk.h"
 #include "engine/query.h"
@@ -11,7 +13,6 @@
 
 #include "ui_unit_situation_dialog.h"
 
-#include <QCloseEvent>
 #include <QComboBox>
 #include <QFont>
 #include <QStringList>
@@ -19,7 +20,6 @@
 namespace tamsel::units {
 
 using engine::EngineError;
-using platform::Icon;
 
 namespace {
 
@@ -42,17 +42,12 @@ QString listValue(const QComboBox* combo) {
     return (blank < 0 ? text : text.left(blank)).trimmed();
 }
 
-QString entryCode(const QComboBox* combo) {
-    return engine::gbkLeft(combo->currentText(), 3).trimmed();
-}
-
 } // namespace
 
 Tdw_Form::Tdw_Form(core::TDM& dm, core::TMainForm& mainForm, QWidget* parent)
-    : QDialog(parent), m_ui(std::make_unique<Ui::Tdw_Form>()), m_dm(dm), m_main(mainForm) {
+    : EntryPage(dm, mainForm, parent), m_ui(std::make_unique<Ui::Tdw_Form>()) {
     m_ui->setupUi(this);
     setObjectName(QStringLiteral("Tdw_Form"));
-    setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint);
     QFont small = font();
     small.setPixelSize(12);
     setFont(small);
@@ -87,6 +82,7 @@ void Tdw_Form::LoadFromDwqk() {
     if (!dwqk.isActive()) {
         dwqk.open();
     }
+    core::limitToFields(this, dwqk);
     if (!dwqk.isEmpty()) {
         dwqk.first();
     }
@@ -186,10 +182,17 @@ QList<std::pair<QString, QVariant>> Tdw_Form::Values() const {
     };
 }
 
-bool Tdw_Form::store() {
+bool Tdw_Form::validate() {
     const QString problem = CheckMessage();
     if (!problem.isEmpty()) {
         m_main.ShowWarning(problem);
+        return false;
+    }
+    return true;
+}
+
+bool Tdw_Form::store() {
+    if (!validate()) {
         return false;
     }
     engine::Query& dwqk = m_dm.Qrydwqk;
@@ -221,14 +224,14 @@ bool Tdw_Form::store() {
         }
         engine::executeSql(m_dm.DataPath, sql, params);
     } catch (const EngineError& e) {
-        platform::showBox(this, {QStringLiteral("提示"), e.message(), Icon::Warning, platform::Ok});
+        showEngineError(e.message());
         return false;
     }
     m_main.ShowWarning(QStringLiteral("储存成功！"));
     try {
         m_dm.OpenQueryText(dwqk, remembered);
     } catch (const EngineError& e) {
-        platform::showBox(this, {QStringLiteral("提示"), e.message(), Icon::Warning, platform::Ok});
+        showEngineError(e.message());
     }
     if (m_page) {
         m_page->Button1Click();
@@ -241,7 +244,7 @@ void Tdw_Form::Button1Click() {
     store();
 }
 
-bool Tdw_Form::DiffersFromRecord() const {
+bool Tdw_Form::differsFromRecord() {
     for (const auto& [editName, field] : textItems()) {
         const auto* edit = findChild<QLineEdit*>(QString::fromLatin1(editName));
         if (edit && edit->text() != recordValue(QString::fromLatin1(field))) {
@@ -253,7 +256,7 @@ bool Tdw_Form::DiffersFromRecord() const {
                                                               {m_ui->cb_64, "item_64"},
                                                               {m_ui->cb_63, "item_63"}};
     for (const auto& [combo, field] : lists) {
-        if (entryCode(combo) != recordValue(QString::fromLatin1(field)).trimmed()) {
+        if (core::entryCode(combo, 3) != recordValue(QString::fromLatin1(field)).trimmed()) {
             return true;
         }
     }
@@ -262,30 +265,14 @@ bool Tdw_Form::DiffersFromRecord() const {
 }
 
 void Tdw_Form::Button2Click() {
-    const QString problem = CheckMessage();
-    if (!problem.isEmpty()) {
-        m_main.ShowWarning(problem);
+    switch (leave()) {
+    case Leave::Stay:
+    case Leave::Stored: // storing closed the dialog
         return;
+    case Leave::Unchanged:
+    case Leave::Declined:
+        done(QDialog::Rejected);
     }
-    bool differs = false;
-    try {
-        differs = DiffersFromRecord();
-    } catch (const EngineError& e) {
-        platform::showBox(this, {QStringLiteral("提示"), e.message(), Icon::Warning, platform::Ok});
-        return;
-    }
-    if (differs &&
-        platform::askYesNo(this, QStringLiteral("请注意！"), QStringLiteral("记录已经更改,是否保存？"))) {
-        store(); // closes the dialog once stored; a failure leaves it open with the input
-        return;
-    }
-    done(QDialog::Rejected);
-}
-
-void Tdw_Form::reject() {}
-
-void Tdw_Form::closeEvent(QCloseEvent* event) {
-    event->ignore();
 }
 
 } // namespace tamsel::units

@@ -1,6 +1,7 @@
 #pragma once
 
-#include <QDialog>
+#include "core/entry_page.h"
+
 #include <QHash>
 #include <QString>
 #include <QVariant>
@@ -23,7 +24,7 @@ class TFpage4;
 
 // The registering unit's situation kept in dwqk (one record), copied into an achievement's
 // first completing unit on request.
-class Tdw_Form : public QDialog {
+class Tdw_Form : public core::EntryPage {
     Q_OBJECT
 public:
     Tdw_Form(core::TDM& dm, core::TMainForm& mainForm, QWidget* parent = nullptr);
@@ -43,7 +44,11 @@ public:
     // The first failing check's message; empty when the dialog may be stored.
     QString CheckMessage() const;
     // True when the dialog shows something other than the dwqk record. Throws engine::EngineError.
-    bool DiffersFromRecord() const;
+    bool differsFromRecord() override;
+    // Shows the first failing check's message; false when there is one.
+    bool validate() override;
+    // Stores the dialog into dwqk and closes it; false (the dialog open) when nothing was stored.
+    bool store() override;
     // The values to store, by dwqk field name, in the table's column order.
     QList<std::pair<QString, QVariant>> Values() const;
 
@@ -53,20 +58,10 @@ public slots:
     void Button1Click(); // 存储
     void Button2Click(); // 退出
 
-public:
-    // Left through 退出 only, which offers to store a changed record.
-    void reject() override;
-
-protected:
-    void closeEvent(QCloseEvent* event) override;
-
 private:
-    bool store();
     QString recordValue(const QString& field) const;
 
     std::unique_ptr<Ui::Tdw_Form> m_ui;
-    core::TDM& m_dm;
-    core::TMainForm& m_main;
     TFpage4* m_page = nullptr;
 };
 

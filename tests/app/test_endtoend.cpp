@@ -16,6 +16,7 @@
 #include "people/committee_page.h"
 #include "people/completer_dialog.h"
 #include "people/completers_page.h"
+#include "support/controls.h"
 #include "support/scriptedui.h"
 #include "support/testfolder.h"
 #include "support/testmain.h"
@@ -40,10 +41,7 @@ namespace {
 const QString kSaved = QStringLiteral("储存成功！");
 
 template <typename T = QLineEdit> T* child(const QWidget* window, const QString& name) {
-    T* found = window->findChild<T*>(name);
-    if (!found)
-        qFatal("no control %s in %s", qPrintable(name), qPrintable(window->objectName()));
-    return found;
+    return test::control<T>(window, name);
 }
 
 // Sets controls as the user would: "name=value" for edits and memos, a code for lists,

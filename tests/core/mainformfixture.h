@@ -6,6 +6,7 @@
 #include "core/data_module.h"
 #include "core/main_form.h"
 #include "engine/table.h"
+#include "support/controls.h"
 #include "support/scriptedui.h"
 #include "support/testfolder.h"
 
@@ -31,24 +32,12 @@ public:
 
     // A control of the window by its objectName.
     template <typename T = QWidget> T* control(const QString& name) const {
-        T* found = form->findChild<T*>(name);
-        if (!found) {
-            qFatal("no control %s", qPrintable(name));
-        }
-        return found;
+        return test::control<T>(form.get(), name);
     }
 
     // Appends one record to a table of the data folder.
     void append(const QString& table, const QHash<QString, QVariant>& values) const {
-        engine::Table t;
-        t.setFolder(folder.path());
-        t.setTableName(table);
-        t.open();
-        t.append();
-        for (auto it = values.cbegin(); it != values.cend(); ++it) {
-            t.setValue(it.key(), it.value());
-        }
-        t.post();
+        appendRecord(folder.path(), table, values);
     }
 
     // Every mandatory field of the category filled (as the mandatory-item table lists them).

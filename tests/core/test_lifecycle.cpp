@@ -2,6 +2,7 @@
 #include "core/main_items_dialog.h"
 #include "core/year_change_dialog.h"
 #include "mainformfixture.h"
+#include "support/controls.h"
 #include "support/testmain.h"
 
 #include <QComboBox>
@@ -49,11 +50,7 @@ QStringList numbersOf(const MainFormFixture& f, const QString& table) {
 
 // A control of a window by its objectName.
 template <typename T = QWidget> T* child(const QWidget* window, const char* name) {
-    T* found = window->findChild<T*>(QString::fromLatin1(name));
-    if (!found) {
-        qFatal("no control %s", name);
-    }
-    return found;
+    return test::control<T>(window, QString::fromLatin1(name));
 }
 
 // A modal window driven by the test in place of the user; QCOMPARE may leave it early.

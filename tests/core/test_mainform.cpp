@@ -1,4 +1,6 @@
 #include "core/achievement_grid_model.h"
+#include "core/application.h"
+#include "engine/error.h"
 #include "mainformfixture.h"
 #include "support/testmain.h"
 
@@ -30,6 +32,7 @@ private slots:
     void printPreparation();
     void printStopsOnTooLongForms();
     void windowBasics();
+    void escapedErrorLeavesDataAsItWas();
 };
 
 void TestMainForm::yearList_data() {
@@ -346,6 +349,26 @@ void TestMainForm::windowBasics() {
     QCOMPARE(f.control<QComboBox>("ComboBox4")->currentText(), QStringLiteral("包含"));
     QVERIFY(f.control("ComboBox5")->isHidden());
     QVERIFY(f.control("ComboBox6")->isHidden());
+}
+
+void TestMainForm::escapedErrorLeavesDataAsItWas() {
+    MainFormFixture f;
+    f.addAchievement("2009000001", "1", "甲");
+    f.show();
+    engine::Query& pelk = f.dm->Qrypelk;
+    ScriptedUi ui;
+    ui.expectBox("提示", "表 pelk 已损坏");
+    // A handler that changed the record and failed before posting it.
+    const bool delivered = core::runGuarded(f.dm.get(), [&pelk]() -> bool {
+        pelk.edit();
+        pelk.setValue(u"ITEM_3", QStringLiteral("乙"));
+        throw engine::EngineError(QStringLiteral("表 pelk 已损坏"));
+    });
+    TAMSEL_VERIFY_UI(ui);
+    QVERIFY(!delivered);
+    QCOMPARE(pelk.state(), engine::Dataset::State::Browse);
+    QCOMPARE(pelk.asString(u"ITEM_3"), QStringLiteral("甲"));
+    QVERIFY(core::runGuarded(f.dm.get(), [] { return true; }));
 }
 
 TAMSEL_TEST(TestMainForm)

@@ -6,6 +6,7 @@
 #include "core/data_module.h"
 #include "core/main_form.h"
 #include "engine/table.h"
+#include "support/controls.h"
 #include "support/scriptedui.h"
 #include "support/testfolder.h"
 
@@ -46,15 +47,7 @@ public:
     }
 
     void append(const QString& table, const QHash<QString, QVariant>& values) const {
-        engine::Table t;
-        t.setFolder(folder.path());
-        t.setTableName(table);
-        t.open();
-        t.append();
-        for (auto it = values.cbegin(); it != values.cend(); ++it) {
-            t.setValue(it.key(), it.value());
-        }
-        t.post();
+        appendRecord(folder.path(), table, values);
     }
 
     // The achievement's fields as stored, read through a table of their own.
@@ -75,12 +68,4 @@ public:
 };
 
 // A control of a window by its objectName; the test stops when it is missing.
-template <typename T> T* control(const QWidget* window, const QString& name) {
-    T* found = window->findChild<T*>(name);
-    if (!found) {
-        qFatal("no control %s", qPrintable(name));
-    }
-    return found;
-}
-
 } // namespace tamsel::test

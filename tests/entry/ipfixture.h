@@ -6,6 +6,7 @@
 #include "core/data_module.h"
 #include "core/main_form.h"
 #include "engine/table.h"
+#include "support/controls.h"
 #include "support/scriptedui.h"
 #include "support/testfolder.h"
 
@@ -70,15 +71,7 @@ public:
     }
 
     void append(const QString& table, const QHash<QString, QVariant>& values) const {
-        engine::Table t;
-        t.setFolder(folder.path());
-        t.setTableName(table);
-        t.open();
-        t.append();
-        for (auto it = values.cbegin(); it != values.cend(); ++it) {
-            t.setValue(it.key(), it.value());
-        }
-        t.post();
+        appendRecord(folder.path(), table, values);
     }
 
     // The achievement's field as stored, read through a table of its own.
@@ -112,13 +105,5 @@ public:
     std::unique_ptr<core::TDM> dm;
     std::unique_ptr<core::TMainForm> main;
 };
-
-template <typename T> T* control(const QWidget* window, const QString& name) {
-    T* found = window->findChild<T*>(name);
-    if (!found) {
-        qFatal("no control %s", qPrintable(name));
-    }
-    return found;
-}
 
 } // namespace tamsel::test

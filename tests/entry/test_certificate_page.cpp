@@ -181,7 +181,7 @@ void TestFpage9::roundTrip() {
         QCOMPARE(memo->toPlainText(), p.memo(memo->objectName())->toPlainText());
     }
     QCOMPARE(again.windowTitle(), QStringLiteral("成果名称：测试成果"));
-    QVERIFY(!again.DiffersFromRecord());
+    QVERIFY(!again.differsFromRecord());
     again.setResult(-1);
     again.BtnQuitClick();
     QCOMPARE(again.result(), int(QDialog::Accepted));

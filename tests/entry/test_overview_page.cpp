@@ -2,6 +2,7 @@
 #include "core/main_form.h"
 #include "engine/table.h"
 #include "entry/overview_page.h"
+#include "support/controls.h"
 #include "support/scriptedui.h"
 #include "support/testfolder.h"
 #include "support/testmain.h"
@@ -80,15 +81,7 @@ struct Page {
     }
 
     void append(const QString& table, const QHash<QString, QVariant>& values) const {
-        engine::Table t;
-        t.setFolder(folder.path());
-        t.setTableName(table);
-        t.open();
-        t.append();
-        for (auto it = values.cbegin(); it != values.cend(); ++it) {
-            t.setValue(it.key(), it.value());
-        }
-        t.post();
+        test::appendRecord(folder.path(), table, values);
     }
 
     // The achievement's fields as the file holds them now.
@@ -101,11 +94,7 @@ struct Page {
     }
 
     template <typename T = QLineEdit> T* control(const QString& name) const {
-        T* found = page->findChild<T*>(name);
-        if (!found) {
-            qFatal("no control %s", qPrintable(name));
-        }
-        return found;
+        return test::control<T>(page.get(), name);
     }
 
     void set(const QString& edit, const QString& text) const { control(edit)->setText(text); }
@@ -508,7 +497,7 @@ void TestFpage1::categoryItems() {
         QVERIFY(checked("cb_200_07"));
         QCOMPARE(entry("cb_210"), QStringLiteral("3  研究报告"));
     }
-    QVERIFY(!again.DiffersFromRecord());
+    QVERIFY(!again.differsFromRecord());
 }
 
 // --- 退出
@@ -564,7 +553,7 @@ void TestFpage1::exitComparison() {
     QCOMPARE(p.stored("ITEM_120") + p.stored("ITEM_14") + p.stored("ITEM_121"), before);
     // Yes: the change is stored first, and the page no longer differs.
     QVERIFY(p.quit({kAsk, kSaved}, platform::Yes));
-    QVERIFY(!p.page->DiffersFromRecord());
+    QVERIFY(!p.page->differsFromRecord());
 }
 
 // --- Classification edits --------------------------------------------------------------------------------
@@ -619,7 +608,7 @@ void TestFpage1::classification() {
     QCOMPARE(p.stored("ITEM_15_1"), QStringLiteral("ZZ999"));
     QCOMPARE(p.stored("ITEM_12"), withClasses ? QStringLiteral("TP3") : QStringLiteral("TP31"));
     QCOMPARE(p.stored("ITEM_12_1"), QStringLiteral("TP311.13456"));
-    QVERIFY(!p.page->DiffersFromRecord());
+    QVERIFY(!p.page->differsFromRecord());
     // The look-ups leave the shared classification tables unfiltered.
     if (withClasses) {
         QVERIFY(!p.dm->Txkfl2.filtered());

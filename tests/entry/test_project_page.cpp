@@ -489,7 +489,7 @@ void TestFpage3::roundTrip() {
     }
     QCOMPARE(again.methodList()->currentText(), p.page->methodList()->currentText());
     QCOMPARE(again.windowTitle(), QStringLiteral("成果名称：测试成果"));
-    QVERIFY(!again.DiffersFromRecord());
+    QVERIFY(!again.differsFromRecord());
     again.setResult(-1);
     again.BtnQuitClick();
     QCOMPARE(again.result(), int(QDialog::Accepted));

@@ -1,6 +1,7 @@
 #include "engine/query.h"
 #include "people/committee_member_dialog.h"
 #include "people/committee_page.h"
+#include "support/controls.h"
 #include "support/listfixture.h"
 #include "support/testmain.h"
 
@@ -19,10 +20,7 @@ const QString kTable = QStringLiteral("jdwyhmd.DBF");
 const QString kSaved = QStringLiteral("储存成功！");
 
 template <typename T = QLineEdit> T* child(QWidget* w, const char* name) {
-    auto* found = w->findChild<T*>(QLatin1String(name));
-    if (!found)
-        qFatal("no control %s", name);
-    return found;
+    return test::control<T>(w, QLatin1String(name));
 }
 
 struct Member {

@@ -123,6 +123,7 @@ private slots:
     void helpOnlyForAppliedTechnology_data();
     void helpOnlyForAppliedTechnology();
     void gridEditsReportDuplicateNumbers();
+    void typingStopsAtTheFieldWidth();
 };
 
 void TestCompleters::deletingTheMiddleOneRenumbers() {
@@ -406,6 +407,30 @@ void TestCompleters::failedSaveKeepsTheListNumbered() {
              (QStringList{"1|甲|测试研究院", "2|乙|测试研究院", "3|丙|测试研究院"}));
     QVERIFY(!f.dm->QryCgwcr.hasPendingUpdates());
     QCOMPARE(f.dm->QryCgwcr.recordCount(), 3);
+}
+
+void TestCompleters::typingStopsAtTheFieldWidth() {
+    ListFixture f;
+    Page p(f);
+    const QString han(81, QChar(0x7814));
+    ScriptedUi ui;
+    ui.expectModal(QStringLiteral("TFinto8"), [&](QWidget* w) {
+        auto* dialog = static_cast<TFinto8*>(w);
+        fill(dialog, {QStringLiteral("甲")});
+        // 对成果创造性贡献 holds 160 bytes, 工作单位 80: the 81st and the 41st character are refused.
+        for (const char* name : {"edtry_186", "edtry_185"}) {
+            edit(dialog, name)->clear();
+            for (const QChar c : han)
+                edit(dialog, name)->insert(QString(c));
+        }
+        dialog->Button1Click();
+        return int(dialog->result());
+    });
+    ui.expectBox(QStringLiteral("Tamsel"), kSaved);
+    p.page.Button2Click();
+    TAMSEL_VERIFY_UI(ui);
+    QCOMPARE(p.list(QStringLiteral("ITEM_186")), QStringList{"1|甲|" + han.left(80)});
+    QCOMPARE(p.list(QStringLiteral("ITEM_185")), QStringList{"1|甲|" + han.left(40)});
 }
 
 void TestCompleters::leavingNeedsAPerson() {

@@ -4,6 +4,7 @@
 // reader of the produced documents (tests/print/docx_bookmarks.py).
 
 #include "engine/table.h"
+#include "support/controls.h"
 #include "support/testfolder.h"
 
 #include <QDir>
@@ -68,15 +69,7 @@ inline QString pageFooter(const QString& page) {
 
 // Appends one row to a table of the folder.
 inline void addRow(const QString& folder, const QString& table, const QVariantHash& values) {
-    engine::Table t;
-    t.setFolder(folder);
-    t.setTableName(table);
-    t.open();
-    t.append();
-    for (auto it = values.begin(); it != values.end(); ++it) {
-        t.setValue(it.key(), it.value());
-    }
-    t.post();
+    appendRecord(folder, table, values);
 }
 
 // The delivered data folder with one applied-technology achievement (2008000001) and one

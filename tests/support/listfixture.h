@@ -6,6 +6,7 @@
 #include "core/data_module.h"
 #include "core/main_form.h"
 #include "engine/table.h"
+#include "support/controls.h"
 #include "support/scriptedui.h"
 #include "support/testfolder.h"
 
@@ -48,14 +49,7 @@ public:
     }
 
     void append(const QString& table, const QHash<QString, QVariant>& values) const {
-        engine::Table t;
-        t.setFolder(folder.path());
-        t.setTableName(table);
-        t.open();
-        t.append();
-        for (auto it = values.cbegin(); it != values.cend(); ++it)
-            t.setValue(it.key(), it.value());
-        t.post();
+        appendRecord(folder.path(), table, values);
     }
 
     // "field=value|field=value" of every live record of a table, in file order; only the

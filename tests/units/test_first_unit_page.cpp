@@ -1,6 +1,8 @@
 #include "core/data_module.h"
 #include "core/main_form.h"
+#include "core/page_helpers.h"
 #include "engine/table.h"
+#include "support/controls.h"
 #include "support/scriptedui.h"
 #include "support/testfolder.h"
 #include "support/testmain.h"
@@ -97,23 +99,11 @@ struct Fixture {
     }
 
     void append(const QString& table, const QHash<QString, QVariant>& values) const {
-        engine::Table t;
-        t.setFolder(folder.path());
-        t.setTableName(table);
-        t.open();
-        t.append();
-        for (auto it = values.cbegin(); it != values.cend(); ++it) {
-            t.setValue(it.key(), it.value());
-        }
-        t.post();
+        test::appendRecord(folder.path(), table, values);
     }
 
     template <typename T = QLineEdit> T* control(const QString& name, QWidget* window = nullptr) const {
-        T* found = (window ? window : page.get())->findChild<T*>(name);
-        if (!found) {
-            qFatal("no control %s", qPrintable(name));
-        }
-        return found;
+        return test::control<T>(window ? window : page.get(), name);
     }
 
     // "Edt_37=text" sets an edit, "cb_62=3" selects a list's code ("cb_62=" selects nothing,
@@ -172,6 +162,8 @@ private slots:
     void fillWithoutUnitSituation();
     void help_data();
     void help();
+    void transferEditsStopAtFieldWidth_data();
+    void transferEditsStopAtFieldWidth();
 };
 
 void TestFirstUnitPage::checksInOrder_data() {
@@ -332,7 +324,7 @@ void TestFirstUnitPage::fillRule() {
 
     const auto text = [&f](const char* control) { return f.control(QString::fromLatin1(control))->text(); };
     const auto code = [&f](const char* control) {
-        return TFpage4::entryCode(f.control<QComboBox>(QString::fromLatin1(control)));
+        return core::entryCode(f.control<QComboBox>(QString::fromLatin1(control)), 3);
     };
     QCOMPARE(text("Edt_9"), fromUnit ? kUnitName : name);
     QCOMPARE(text("Edt_420"), fromUnit ? "22222222-2" : "11111111-1");
@@ -491,9 +483,9 @@ void TestFirstUnitPage::storeThroughMainWindow() {
     // Reopened, the page shows what was stored and sees no change.
     QVERIFY(f.page->LoadFromAchievement());
     QCOMPARE(f.control("Edt_37")->text(), QString("北京市海淀区1号"));
-    QCOMPARE(TFpage4::entryCode(f.control<QComboBox>("CB_41_3")), QString("3"));
+    QCOMPARE(core::entryCode(f.control<QComboBox>("CB_41_3"), 3), QString("3"));
     QVERIFY(f.control<QCheckBox>("cb_163")->isChecked());
-    QVERIFY(!f.page->DiffersFromRecord());
+    QVERIFY(!f.page->differsFromRecord());
 
     // Emptying a mandatory item behind the page's back locks the achievement again on closing.
     f.dm->Qrypelk.edit();
@@ -553,7 +545,7 @@ void TestFirstUnitPage::unitSituationStoresApostrophe() {
     // The page took the stored record in.
     QCOMPARE(f.control("Edt_9")->text(), QString("A'B"));
     QCOMPARE(f.control("Edt_41")->text(), QString("O'Neil"));
-    QCOMPARE(TFpage4::entryCode(f.control<QComboBox>("CB_41_3")), QString("5"));
+    QCOMPARE(core::entryCode(f.control<QComboBox>("CB_41_3"), 3), QString("5"));
     QVERIFY(f.control<QCheckBox>("cb_163")->isChecked());
     QVERIFY(f.control<QCheckBox>("cb_163")->isEnabled());
     QCOMPARE(f.dm->Qrydwqk.sql(), QString("select * from dwqk"));
@@ -601,6 +593,46 @@ void TestFirstUnitPage::help() {
     }
     f.page->Button3Click();
     QCOMPARE(opened, shown);
+}
+
+void TestFirstUnitPage::transferEditsStopAtFieldWidth_data() {
+    QTest::addColumn<QString>("edit");
+    QTest::addColumn<QString>("field");
+    QTest::addColumn<QString>("typed");
+    QTest::addColumn<QString>("kept");
+
+    const QString han(16, QChar(0x8f6c));
+    QTest::newRow("contact, letters") << "TLinkMan"
+                                      << "TLINKMAN" << QString(25, u'a') << QString(20, u'a');
+    QTest::newRow("contact, Chinese") << "TLinkMan"
+                                      << "TLINKMAN" << han << han.left(10);
+    QTest::newRow("phone, digits") << "TLinkManTel"
+                                   << "TLINKMANTE" << QString(40, u'1') << QString(30, u'1');
+    QTest::newRow("phone, Chinese after a digit")
+        << "TLinkManTel"
+        << "TLINKMANTE" << QString(u'1') + han << QString(u'1') + han.left(14);
+}
+
+void TestFirstUnitPage::transferEditsStopAtFieldWidth() {
+    QFETCH(QString, edit);
+    QFETCH(QString, field);
+    QFETCH(QString, typed);
+    QFETCH(QString, kept);
+
+    Fixture f;
+    QVERIFY(f.page->LoadFromAchievement());
+    QLineEdit* target = f.control(edit);
+    target->clear();
+    for (const QChar c : typed) {
+        target->insert(QString(c)); // as typed: each character goes through the edit's check
+    }
+    QCOMPARE(target->text(), kept);
+    QVERIFY(target->toolTip().contains(u"字节"));
+    ScriptedUi ui;
+    ui.expectBox("Tamsel", QStringLiteral("储存成功！"), Icon::Warning);
+    f.page->btnSave01Click();
+    TAMSEL_VERIFY_UI(ui);
+    QCOMPARE(f.pelk()[field], kept);
 }
 
 TAMSEL_TEST(TestFirstUnitPage)

@@ -2,6 +2,7 @@
 #include "core/main_form.h"
 #include "engine/table.h"
 #include "entry/classification_picker.h"
+#include "support/controls.h"
 #include "support/scriptedui.h"
 #include "support/testfolder.h"
 #include "support/testmain.h"
@@ -86,11 +87,7 @@ struct Fixture {
     }
 
     template <typename T = QLineEdit> T* control(const QString& name) const {
-        T* found = page->findChild<T*>(name);
-        if (!found) {
-            qFatal("no control %s", qPrintable(name));
-        }
-        return found;
+        return test::control<T>(page.get(), name);
     }
 
     void fillValid(const QString& intro = chinese(50)) const {

@@ -1,0 +1,66 @@
+// Small helpers the pages share: stored codes of list entries, the digits check, the key-pair
+// filter of child rows, the page size and the colour of required items.
+#include "core/page_helpers.h"
+
+#include "core/main_form.h"
+#include "engine/dataset.h"
+#include "engine/filter_params.h"
+#include "engine/gbk.h"
+
+#include "ui_main_form.h"
+
+#include <QComboBox>
+#include <algorithm>
+
+namespace tamsel::core {
+
+QColor maroon() {
+    return QColor(0x80, 0x00, 0x00);
+}
+
+QString maroonStyle() {
+    return QStringLiteral("color: #800000;");
+}
+
+QString entryCode(const QString& entry, int bytes) {
+    return engine::gbkLeft(entry, bytes).trimmed();
+}
+
+QString entryCode(const QComboBox* combo, int bytes) {
+    return combo ? entryCode(combo->currentText(), bytes) : QString();
+}
+
+bool allDigits(QStringView text) {
+    return !text.isEmpty() &&
+           std::all_of(text.cbegin(), text.cend(), [](QChar c) { return c >= u'0' && c <= u'9'; });
+}
+
+QString keyPairFilter() {
+    return QStringLiteral("item_4=:item_4 and item_dqdm=:item_dqdm");
+}
+
+QHash<QString, QVariant> keyPairParams(const QString& item4, const QString& dqdm) {
+    return {{QStringLiteral("item_4"), item4}, {QStringLiteral("item_dqdm"), dqdm}};
+}
+
+void filterByKeyPair(engine::Dataset& data, const QString& item4, const QString& dqdm) {
+    data.setFiltered(false);
+    engine::setFilter(data, keyPairFilter(), keyPairParams(item4, dqdm));
+    data.setFiltered(true);
+}
+
+void filterToCurrent(engine::Dataset& data, const TMainForm& mainForm) {
+    filterByKeyPair(data, mainForm.currentValue(QStringLiteral("ITEM_4")),
+                    mainForm.currentValue(QStringLiteral("ITEM_DQDM")));
+}
+
+bool isAppliedTechnology(const QString& category) {
+    return category.trimmed() == QLatin1String("1");
+}
+
+bool isAppliedTechnology(const TMainForm& mainForm) {
+    // The category list holds the categories in code order, applied technology first.
+    return isAppliedTechnology(QString::number(std::max(mainForm.ui()->ComboBox1->currentIndex(), 0) + 1));
+}
+
+} // namespace tamsel::core
