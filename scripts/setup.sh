@@ -14,6 +14,7 @@ packages=(
   poppler-utils
   python3 python3-dbfread
   xauth xvfb
+  desktop-file-utils appstream dpkg-dev file util-linux
 )
 
 missing=()

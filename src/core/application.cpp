@@ -8,11 +8,15 @@
 #include "core/year_change_dialog.h"
 #include "engine/dataset.h"
 #include "engine/error.h"
+#include "engine/folderlock.h"
 #include "platform/prompt.h"
 #include "platform/singleinstance.h"
 #include "platform/translations.h"
 
 #include <QApplication>
+#include <QCryptographicHash>
+#include <QDir>
+#include <QFileInfo>
 
 namespace tamsel::core {
 
@@ -49,6 +53,19 @@ bool runGuarded(TDM* dm, const std::function<bool()>& deliver) {
     return false;
 }
 
+namespace {
+
+// The guard is per data folder: copies on different folders run side by side.
+QString guardName(const QString& dataPath) {
+    const QFileInfo info(dataPath);
+    const QString path = info.exists() ? info.canonicalFilePath() : info.absoluteFilePath();
+    const QByteArray hash =
+        QCryptographicHash::hash(path.toUtf8(), QCryptographicHash::Sha1).toHex().left(12);
+    return applicationTitle() + QLatin1Char('-') + QString::fromLatin1(hash);
+}
+
+} // namespace
+
 Application::Application() : Application(Options{}) {}
 
 Application::Application(Options options) : m_options(std::move(options)) {}
@@ -70,13 +87,20 @@ Application::~Application() {
 
 bool Application::start() {
     QCoreApplication::setApplicationName(QStringLiteral("tamsel"));
+    platform::installChineseTranslations(*QCoreApplication::instance());
+    const QString dataPath = m_options.dataPath.isEmpty() ? TDM::defaultDataPath() : m_options.dataPath;
     // A second copy must not pack or write the tables the first one holds: it ends before any
     // window exists.
-    m_instance = std::make_unique<platform::SingleInstance>(applicationTitle(), m_options.lockFolder);
+    m_instance = std::make_unique<platform::SingleInstance>(guardName(dataPath), m_options.lockFolder);
     if (!m_instance->tryAcquire()) {
         return false;
     }
-    platform::installChineseTranslations(*QCoreApplication::instance());
+    // The command-line tools take the same lock before they write into the folder.
+    m_folderLock = std::make_unique<engine::FolderLock>();
+    if (QFileInfo(dataPath).isDir() && !m_folderLock->tryLock(dataPath, &m_lockError)) {
+        m_instance.reset();
+        return false;
+    }
     createWindows();
     return true;
 }
@@ -99,6 +123,10 @@ void Application::createWindows() {
     m_helpForm = std::make_unique<THelpForm>();
     m_formFormat = std::make_unique<Tformformat>();
 
+    if (m_options.showDataFolder) {
+        m_mainForm->setWindowTitle(m_mainForm->windowTitle() + QStringLiteral(" － ") +
+                                   QDir::toNativeSeparators(m_dm->DataPath));
+    }
     m_mainForm->setDataModule(m_dm.get());
     m_mainForm->setWelcomeWindow(m_welcome.get());
     m_mainForm->setFormNew(m_formNew.get());
@@ -110,7 +138,11 @@ void Application::createWindows() {
 
 int Application::run() {
     if (!start()) {
-        return 0;
+        if (m_lockError.isEmpty()) {
+            return 0;
+        }
+        platform::showBox(nullptr, {applicationTitle(), m_lockError, platform::Icon::Error, platform::Ok});
+        return 1;
     }
     m_mainForm->show();
     return QApplication::exec();

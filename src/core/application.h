@@ -7,6 +7,9 @@
 #include <memory>
 #include <vector>
 
+namespace tamsel::engine {
+class FolderLock;
+}
 namespace tamsel::platform {
 class SingleInstance;
 }
@@ -46,6 +49,8 @@ public:
     struct Options {
         QString dataPath;   // empty: the folder beside the executable
         QString lockFolder; // empty: the user's runtime folder
+        // True when the user named the data folder: the main window's title then shows it.
+        bool showDataFolder = false;
         // Creates the windows of the libraries above core (entry, units, exchange, print) and
         // sets the main window's hooks; called once the data module is set up.
         std::function<void(Application&)> createOtherWindows;
@@ -56,10 +61,12 @@ public:
     Application(const Application&) = delete;
     Application& operator=(const Application&) = delete;
 
-    // Sets the title, loads the Chinese translations, takes the single-instance lock and creates
-    // the windows and the data module. False when another copy runs: nothing was created and the
-    // process should end silently.
+    // Sets the title, loads the Chinese translations, takes the single-instance guard and the data
+    // folder's writer lock, and creates the windows and the data module. False when another copy
+    // runs on the same data folder (nothing was created and the process should end silently) or
+    // another program holds the folder (lockError() says which; shown by run()).
     bool start();
+    QString lockError() const { return m_lockError; }
     // start(), then shows the main window and runs the loop; the process's exit code.
     int run();
 
@@ -82,6 +89,8 @@ private:
 
     Options m_options;
     std::unique_ptr<platform::SingleInstance> m_instance;
+    std::unique_ptr<engine::FolderLock> m_folderLock;
+    QString m_lockError;
     std::unique_ptr<TMainForm> m_mainForm;
     std::unique_ptr<Tformwel> m_welcome;
     std::unique_ptr<TDM> m_dm;

@@ -1,29 +1,10 @@
 #pragma once
 
-// One writer per data folder: the program and the command-line tools take this lock (an
-// advisory lock on a file in the data folder) before they change anything there.
+// The data folder's writer lock lives in the engine, so the program takes the same lock as the
+// exchange tool without depending on the exchange library.
 
-#include <QString>
+#include "engine/folderlock.h"
 
 namespace tamsel::exchange {
-
-class FolderLock {
-public:
-    FolderLock() = default;
-    ~FolderLock();
-    FolderLock(const FolderLock&) = delete;
-    FolderLock& operator=(const FolderLock&) = delete;
-
-    // Takes the lock of dataFolder without waiting. False, with a message for the user, when
-    // another program holds it or the lock file cannot be made.
-    bool tryLock(const QString& dataFolder, QString* error);
-    void unlock();
-    bool isLocked() const { return m_fd >= 0; }
-
-    static QString lockFileName() { return QStringLiteral("tamsel.lock"); }
-
-private:
-    int m_fd = -1;
-};
-
+using engine::FolderLock;
 } // namespace tamsel::exchange

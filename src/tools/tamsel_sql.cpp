@@ -7,6 +7,7 @@
 
 #include "engine/dbffile.h"
 #include "engine/error.h"
+#include "engine/folderlock.h"
 #include "engine/query.h"
 #include "engine/sql.h"
 
@@ -68,6 +69,13 @@ int main(int argc, char** argv) {
         return 1;
     }
     const QString folder = args[0];
+    // A change waits for no one: it is refused while the program or another tool holds the folder.
+    FolderLock lock;
+    QString lockError;
+    if ((pack || !isSelect(args[1])) && !lock.tryLock(folder, &lockError)) {
+        fail(lockError);
+        return 1;
+    }
     try {
         if (pack) {
             DbfFile::open(folder, args[2], OpenMode::Exclusive)->pack();

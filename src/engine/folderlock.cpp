@@ -1,6 +1,6 @@
 // The data folder's writer lock: flock on a lock file, released when the process ends.
 
-#include "exchange/folderlock.h"
+#include "engine/folderlock.h"
 
 #include <QDir>
 #include <QFile>
@@ -10,7 +10,7 @@
 #include <sys/file.h>
 #include <unistd.h>
 
-namespace tamsel::exchange {
+namespace tamsel::engine {
 
 FolderLock::~FolderLock() {
     unlock();
@@ -48,4 +48,4 @@ void FolderLock::unlock() {
     }
 }
 
-} // namespace tamsel::exchange
+} // namespace tamsel::engine
