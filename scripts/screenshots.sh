@@ -17,7 +17,7 @@ for name in 高产抗病小麦新品种选育与推广 节水灌溉智能控制�
             设施蔬菜病虫害绿色防控技术集成; do
   sql "insert into pelk (ITEM_4, ITEM_DQDM, ITEM_CGLB, ITEM_3, ITEM_9, ITEM_120, ITEM_8, ITEM_14)
        values ('202500000$n', '.', '1', '$name', '示范农业科学研究院', '1102025Y000$n',
-               '2022.03   至   2025.0$n', '小麦;育种;推广')"
+               '2022.03   至2025.0$n', '小麦;育种;推广')"
   n=$((n + 1))
 done
 mkdir -p docs/screenshots
