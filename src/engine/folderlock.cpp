@@ -4,6 +4,9 @@
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
+#include <QHash>
+#include <QMutex>
 #include <cerrno>
 #include <cstring>
 #include <fcntl.h>
@@ -11,6 +14,24 @@
 #include <unistd.h>
 
 namespace tamsel::engine {
+namespace {
+
+// flock conflicts between two descriptors of one process too, so the process keeps one
+// descriptor per lock file and counts its holders.
+struct Held {
+    int fd = -1;
+    int holders = 0;
+};
+QMutex& registryMutex() {
+    static QMutex mutex;
+    return mutex;
+}
+QHash<QString, Held>& registry() {
+    static QHash<QString, Held> held;
+    return held;
+}
+
+} // namespace
 
 FolderLock::~FolderLock() {
     unlock();
@@ -18,7 +39,19 @@ FolderLock::~FolderLock() {
 
 bool FolderLock::tryLock(const QString& dataFolder, QString* error) {
     unlock();
-    const QByteArray path = QFile::encodeName(QDir(dataFolder).filePath(lockFileName()));
+    const QString file = QDir(dataFolder).filePath(lockFileName());
+    const QFileInfo folderInfo(dataFolder);
+    const QString key =
+        QDir(folderInfo.exists() ? folderInfo.canonicalFilePath() : folderInfo.absoluteFilePath())
+            .filePath(lockFileName());
+    const QMutexLocker locker(&registryMutex());
+    auto it = registry().find(key);
+    if (it != registry().end()) {
+        ++it->holders;
+        m_key = key;
+        return true;
+    }
+    const QByteArray path = QFile::encodeName(file);
     const int fd = ::open(path.constData(), O_RDWR | O_CREAT | O_CLOEXEC, 0644);
     if (fd < 0) {
         *error = QStringLiteral("无法在数据文件夹 %1 建立锁文件：%2")
@@ -36,16 +69,23 @@ bool FolderLock::tryLock(const QString& dataFolder, QString* error) {
                       .arg(QDir::toNativeSeparators(dataFolder), QString::fromLocal8Bit(std::strerror(code)));
         return false;
     }
-    m_fd = fd;
+    registry().insert(key, Held{fd, 1});
+    m_key = key;
     return true;
 }
 
 void FolderLock::unlock() {
-    if (m_fd >= 0) {
-        ::flock(m_fd, LOCK_UN);
-        ::close(m_fd);
-        m_fd = -1;
+    if (m_key.isEmpty()) {
+        return;
     }
+    const QMutexLocker locker(&registryMutex());
+    auto it = registry().find(m_key);
+    if (it != registry().end() && --it->holders == 0) {
+        ::flock(it->fd, LOCK_UN);
+        ::close(it->fd);
+        registry().erase(it);
+    }
+    m_key.clear();
 }
 
 } // namespace tamsel::engine
