@@ -222,6 +222,15 @@ int main(int argc, char** argv) {
 
     {
         timer.start();
+        const int updated = executeSql(
+            folder,
+            QStringLiteral("update pelk set item_13 = '更新的成果简介', no = '9' where item_4 like '2004%'"));
+        report("update pelk set memo and field where item_4 like '2004%'", ms(timer),
+               QStringLiteral("%1 rows").arg(updated));
+    }
+
+    {
+        timer.start();
         const int deleted = executeSql(folder, QStringLiteral("delete from pelk where item_4 like '2003%'"));
         report("delete from pelk where item_4 like '2003%'", ms(timer),
                QStringLiteral("%1 rows").arg(deleted));

@@ -766,6 +766,7 @@ void Dataset::post() {
             d->eof = d->bof = false;
         }
     } else if (d->state == State::Edit) {
+        const DbfFile::WriteScope scope(file);
         const quint32 record = quint32(d->editKey);
         const QByteArray data =
             file.buildRecord(QByteArray(storedRecord(file, record), file.recordLength()), d->pending);
@@ -784,6 +785,7 @@ void Dataset::post() {
             }
         }
     } else {
+        const DbfFile::WriteScope scope(file);
         const QByteArray data = file.buildRecord(d->blank, d->pending);
         const bool wasInSync = d->inSync();
         const quint64 before = file.changeCount();

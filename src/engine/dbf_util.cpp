@@ -2,6 +2,7 @@
 
 #include "engine/dbffile.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <charconv>
 #include <cmath>
@@ -32,9 +33,19 @@ bool preadAll(int fd, char* buffer, size_t size, qint64 offset) {
     return true;
 }
 
+namespace {
+WriteFunction g_write = &::pwrite;
+} // namespace
+
+WriteFunction setWriteFunction(WriteFunction function) {
+    const WriteFunction old = g_write;
+    g_write = function != nullptr ? function : &::pwrite;
+    return old;
+}
+
 bool pwriteAll(int fd, const char* buffer, size_t size, qint64 offset) {
     while (size > 0) {
-        const ssize_t n = ::pwrite(fd, buffer, size, static_cast<off_t>(offset));
+        const ssize_t n = g_write(fd, buffer, size, static_cast<off_t>(offset));
         if (n < 0) {
             if (errno == EINTR) {
                 continue;
@@ -96,6 +107,58 @@ bool parseNumber(const char* p, qsizetype size, double* out) {
     }
     *out = v;
     return true;
+}
+
+bool parseDecimal(const char* p, qsizetype size, Decimal* out) {
+    const char* begin = p;
+    const char* end = p + size;
+    while (begin < end && (*begin == ' ' || *begin == '\0')) {
+        ++begin;
+    }
+    while (end > begin && (end[-1] == ' ' || end[-1] == '\0')) {
+        --end;
+    }
+    Decimal d;
+    if (begin < end && (*begin == '-' || *begin == '+')) {
+        d.negative = *begin == '-';
+        ++begin;
+    }
+    const char* point = std::find(begin, end, '.');
+    const auto digitsOnly = [](const char* a, const char* b) {
+        return std::all_of(a, b, [](char c) { return c >= '0' && c <= '9'; });
+    };
+    const char* fractionBegin = point < end ? point + 1 : end;
+    if (begin == end || (point == begin && fractionBegin == end) || !digitsOnly(begin, point) ||
+        !digitsOnly(fractionBegin, end)) {
+        return false;
+    }
+    while (begin < point && *begin == '0') {
+        ++begin;
+    }
+    const char* fractionEnd = end;
+    while (fractionEnd > fractionBegin && fractionEnd[-1] == '0') {
+        --fractionEnd;
+    }
+    d.whole = QByteArray(begin, point - begin);
+    d.fraction = QByteArray(fractionBegin, fractionEnd - fractionBegin);
+    if (d.whole.isEmpty() && d.fraction.isEmpty()) {
+        d.negative = false;
+    }
+    *out = d;
+    return true;
+}
+
+QByteArray decimalText(const Decimal& d) {
+    QByteArray out;
+    out.reserve(d.whole.size() + d.fraction.size() + 3);
+    if (d.negative) {
+        out.append('-');
+    }
+    out.append(d.whole.isEmpty() ? QByteArray("0") : d.whole);
+    if (!d.fraction.isEmpty()) {
+        out.append('.').append(d.fraction);
+    }
+    return out;
 }
 
 QByteArray fixedNumber(double value, int decimals) {

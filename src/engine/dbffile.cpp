@@ -5,12 +5,14 @@
 
 #include <QDir>
 #include <QFileInfo>
+#include <QLocale>
 #include <algorithm>
 #include <cerrno>
 #include <cmath>
 #include <cstring>
 #include <fcntl.h>
 #include <mutex>
+#include <optional>
 #include <sys/file.h>
 #include <sys/mman.h>
 #include <sys/stat.h>
@@ -60,9 +62,9 @@ QString memoNameFor(const QString& tableFile) {
 }
 
 void setHeaderDate(char* header, const QDate& date) {
-    header[1] = static_cast<char>(date.year() - 1900);
-    header[2] = static_cast<char>(date.month());
-    header[3] = static_cast<char>(date.day());
+    header[hdr::kDate] = static_cast<char>(date.year() - 1900);
+    header[hdr::kDate + 1] = static_cast<char>(date.month());
+    header[hdr::kDate + 2] = static_cast<char>(date.day());
 }
 
 QString packTempName(const QString& path) {
@@ -84,15 +86,16 @@ bool declaresMemo(int fd) {
     if (!preadAll(fd, fixed, 32, 0)) {
         return false;
     }
-    const bool v7 = isDbase7(static_cast<quint8>(fixed[0]));
-    const int headerLength = le16(fixed + 8);
+    const bool v7 = isDbase7(static_cast<quint8>(fixed[hdr::kVersion]));
+    const int headerLength = le16(fixed + hdr::kHeaderLength);
     QByteArray header(headerLength, '\0');
     if (headerLength < 33 || !preadAll(fd, header.data(), size_t(headerLength), 0)) {
         return false;
     }
-    const int descSize = v7 ? 48 : 32;
-    for (int pos = v7 ? 68 : 32; pos + descSize <= headerLength && header[pos] != '\x0D'; pos += descSize) {
-        const char type = header[pos + (v7 ? 32 : 11)];
+    const int descSize = v7 ? hdr::kDescriptorSize7 : hdr::kDescriptorSize;
+    for (int pos = v7 ? hdr::kFixedSize7 : hdr::kFixedSize;
+         pos + descSize <= headerLength && header[pos] != hdr::kHeaderEnd; pos += descSize) {
+        const char type = header[pos + (v7 ? hdr::kFieldType7 : hdr::kFieldType)];
         if (type == 'M' || type == 'm') {
             return true;
         }
@@ -135,6 +138,7 @@ void recoverInterruptedPack(const QString& path) {
 
 struct DbfFile::Impl {
     QString path;
+    QByteArray nativePath;
     QString folder;
     QString fileName;
     QString tableName;
@@ -155,11 +159,41 @@ struct DbfFile::Impl {
     int memoBlockSize = kDbase3BlockSize;
     QString memoPath; // empty when the memo file is missing
     int memoFd = -1;
-    // The memo file's size and next free block right after our own last new memo: while the size
-    // is unchanged nobody else has added blocks, so the header need not be read again.
-    qint64 memoEndSize = -1;
-    quint32 memoEndNext = 0;
     bool memoReadOnly = false;
+
+    // Which files we hold, to notice a file replaced under its name by another program's pack.
+    dev_t dev = 0;
+    ino_t ino = 0;
+    dev_t memoDev = 0;
+    ino_t memoIno = 0;
+
+    // Writing (see beginWrite): nesting depth of write scopes, and what the outermost scope
+    // needs to put the files back when it ends by an exception.
+    int writeDepth = 0;
+    struct Saved {
+        bool memo;
+        qint64 offset;
+        QByteArray bytes;
+    };
+    std::vector<Saved> saved;
+    qint64 tableSizeBefore = -1;
+    qint64 memoSizeBefore = -1;
+    quint32 countBefore = 0;
+    QByteArray headerBefore;
+    bool touchedBefore = false;
+    qint64 memoNext = -1; // the memo file's next free block while the write lock is held
+
+    // Memo reading: the sorted first blocks of every memo the records point to (bounds a memo
+    // whose end marker is missing) and the last memo read (records sharing one memo read it once).
+    mutable std::vector<quint32> memoStarts;
+    mutable bool memoStartsValid = false;
+    mutable quint64 memoStamp = 0; // bumped whenever memo blocks may have changed under us
+    mutable quint64 lastMemoStamp = ~quint64(0);
+    mutable quint32 lastMemoBlock = 0;
+    mutable QByteArray lastMemoText;
+    // Memos longer than a block, by first block: a memo many records share is read once.
+    mutable std::unordered_map<quint32, QByteArray> longMemos;
+    mutable qint64 longMemoBytes = 0;
 
     mutable const char* map = nullptr;
     mutable size_t mapLength = 0;
@@ -169,13 +203,17 @@ struct DbfFile::Impl {
     quint64 layoutChanges = 0;
     QByteArray scratch; // reused by appendRecord
 
-    ~Impl() {
+    ~Impl() { closeFiles(); }
+
+    void closeFiles() {
         unmap();
         if (memoFd >= 0) {
             ::close(memoFd);
+            memoFd = -1;
         }
         if (fd >= 0) {
-            ::close(fd); // releases the flock
+            ::close(fd); // releases the flock and the write lock
+            fd = -1;
         }
     }
 
@@ -233,8 +271,30 @@ struct DbfFile::Impl {
         struct stat st {};
         return ::fstat(fd, &st) == 0 ? st.st_size : 0;
     }
+    qint64 memoFileSize() const {
+        struct stat st {};
+        return ::fstat(memoFd, &st) == 0 ? st.st_size : 0;
+    }
 
-    void parseHeader(qint64 size);
+    void openFiles();
+    bool replaced(bool withMemo) const;
+    void reopen();
+    void settleTail();
+    void takeInCount();
+    void forgetMemos() {
+        memoStartsValid = false;
+        ++memoStamp;
+    }
+
+    // Writing
+    void beginWrite();
+    void endWrite(bool failed);
+    void rollback();
+    void journalTable();
+    void journalMemo();
+    void put(bool memo, const char* data, size_t size, qint64 offset);
+
+    void parseHeader();
     void openMemo();
     void requireWritable() const;
     void requireMemo(const Field& f) const;
@@ -242,8 +302,8 @@ struct DbfFile::Impl {
 
     // Memo file
     QByteArray readMemo(quint32 block) const;
-    quint32 memoBlocksUsed(quint32 block, qsizetype textLength) const;
-    quint32 writeMemo(quint32 oldBlock, const QByteArray& text);
+    quint32 nextMemoStart(quint32 block) const;
+    quint32 writeMemo(const QByteArray& text);
     quint32 memoPointer(const char* rec, const Field& f) const;
     void putMemoPointer(char* rec, const Field& f, quint32 block) const;
     QByteArray memoBlocks(const QByteArray& text, quint32 blocks) const;
@@ -257,23 +317,26 @@ struct DbfFile::Impl {
 // ---------------------------------------------------------------------------------------------
 // Header
 
-void DbfFile::Impl::parseHeader(qint64 size) {
-    if (size < 32) {
-        damaged(QStringLiteral("文件太短，不是有效的表文件"));
-    }
-    char fixed[32];
-    if (!preadAll(fd, fixed, 32, 0)) {
+void DbfFile::Impl::parseHeader() {
+    char fixed[hdr::kFixedSize];
+    if (!preadAll(fd, fixed, hdr::kFixedSize, 0)) {
+        if (errno == EIO && fileSize() < hdr::kFixedSize) {
+            damaged(QStringLiteral("文件太短，不是有效的表文件"));
+        }
         ioFailure(QStringLiteral("读取表文件"), fileName, errno);
     }
-    version = static_cast<quint8>(fixed[0]);
-    count = le32(fixed + 4);
-    headerLength = le16(fixed + 8);
-    recordLength = le16(fixed + 10);
-    languageDriver = static_cast<quint8>(fixed[29]);
+    // The size is taken after the count: an append writes its record before the count, so a
+    // count never runs ahead of the records a later look at the size finds.
+    const qint64 size = fileSize();
+    version = static_cast<quint8>(fixed[hdr::kVersion]);
+    count = le32(fixed + hdr::kRecordCount);
+    headerLength = le16(fixed + hdr::kHeaderLength);
+    recordLength = le16(fixed + hdr::kRecordLength);
+    languageDriver = static_cast<quint8>(fixed[hdr::kLanguageDriver]);
 
     const bool v7 = isDbase7(version);
-    const int base = v7 ? 68 : 32;
-    const int descSize = v7 ? 48 : 32;
+    const int base = v7 ? hdr::kFixedSize7 : hdr::kFixedSize;
+    const int descSize = v7 ? hdr::kDescriptorSize7 : hdr::kDescriptorSize;
     if (headerLength < base + 1 || headerLength > size) {
         damaged(QStringLiteral("表头长度 %1 与文件长度 %2 不符").arg(headerLength).arg(size));
     }
@@ -281,12 +344,13 @@ void DbfFile::Impl::parseHeader(qint64 size) {
     if (!preadAll(fd, header.data(), size_t(headerLength), 0)) {
         ioFailure(QStringLiteral("读取表文件"), fileName, errno);
     }
+    std::memcpy(header.data(), fixed, hdr::kFixedSize); // the count as read before the size
 
     fields.clear();
     fieldByName.clear();
     int pos = base;
     int offset = 1;
-    while (pos < headerLength && header[pos] != '\x0D') {
+    while (pos < headerLength && header[pos] != hdr::kHeaderEnd) {
         if (pos + descSize > headerLength) {
             damaged(QStringLiteral("字段描述与表头长度 %1 不符").arg(headerLength));
         }
@@ -295,9 +359,9 @@ void DbfFile::Impl::parseHeader(qint64 size) {
         const int nameLength = int(::strnlen(desc, size_t(nameMax)));
         Field f;
         f.name = decodeGbk(desc, nameLength).trimmed();
-        f.type = desc[v7 ? 32 : 11];
-        f.length = static_cast<quint8>(desc[v7 ? 33 : 16]);
-        f.decimals = static_cast<quint8>(desc[v7 ? 34 : 17]);
+        f.type = desc[v7 ? hdr::kFieldType7 : hdr::kFieldType];
+        f.length = static_cast<quint8>(desc[v7 ? hdr::kFieldLength7 : hdr::kFieldLength]);
+        f.decimals = static_cast<quint8>(desc[v7 ? hdr::kFieldDecimals7 : hdr::kFieldDecimals]);
         f.offset = offset;
         if (f.length == 0) {
             damaged(QStringLiteral("字段 %1 的宽度为 0").arg(f.name));
@@ -334,6 +398,7 @@ void DbfFile::Impl::openMemo() {
     }
     memoLayout = layoutFor(version);
     memoBlockSize = kDbase3BlockSize;
+    memoReadOnly = false;
     memoPath = DbfFile::resolve(folder, memoNameFor(fileName));
     if (memoPath.isEmpty()) {
         return; // memos read empty; a memo write says the file is missing
@@ -349,12 +414,24 @@ void DbfFile::Impl::openMemo() {
         return;
     }
     memoReadOnly = memoReadOnly || readOnly;
+    struct stat st {};
+    if (::fstat(memoFd, &st) == 0) {
+        memoDev = st.st_dev;
+        memoIno = st.st_ino;
+    }
     if (memoLayout == MemoLayout::Dbase4) {
-        char head[22];
+        char head[memohdr::kUsedSize];
         if (preadAll(memoFd, head, sizeof head, 0)) {
-            const int stored = le16(head + 20);
-            // A block must at least hold its 8-byte header; anything else is not a real size.
-            if (stored >= 16) {
+            const int stored = le16(head + memohdr::kBlockSize);
+            // No size (a dBase III style header) means the usual 512. A block smaller than 64
+            // bytes would put block 1 over the header's own fields: a pack would write the first
+            // memo over the block size and every memo would read wrong after it.
+            if (stored != 0 && stored < 64) {
+                throw EngineError(QStringLiteral("备注文件 %1 已损坏：块大小 %2 太小")
+                                      .arg(fileLabel(memoPath))
+                                      .arg(stored));
+            }
+            if (stored != 0) {
                 memoBlockSize = stored;
             }
         }
@@ -384,12 +461,291 @@ void DbfFile::Impl::touchHeader() {
     if (headerTouched) {
         return;
     }
+    journalTable();
     setHeaderDate(header.data(), QDate::currentDate());
-    header[28] = static_cast<char>(static_cast<quint8>(header[28]) & ~0x01u);
-    if (!pwriteAll(fd, header.constData() + 1, 3, 1) || !pwriteAll(fd, header.constData() + 28, 1, 28)) {
-        ioFailure(QStringLiteral("写入表文件"), fileName, errno);
-    }
+    header[hdr::kFlags] = static_cast<char>(static_cast<quint8>(header[hdr::kFlags]) & ~0x01u);
+    put(false, header.constData() + hdr::kDate, 3, hdr::kDate);
+    put(false, header.constData() + hdr::kFlags, 1, hdr::kFlags);
     headerTouched = true;
+}
+
+// ---------------------------------------------------------------------------------------------
+// Opening, locking and putting back
+
+namespace {
+
+// Writers are kept apart by an open-file-description lock on one byte far past any data. Every
+// holder keeps a flock on the table while it is open (shared; exclusive for pack), and flock and
+// these byte-range locks do not see each other, so a writer waiting here never deadlocks
+// against the shared holds of other programs, and a pack (which needs the flock exclusively)
+// cannot run while anyone else has the table open. The lock belongs to the open file, as the
+// one descriptor a process keeps per file; nesting is counted in writeDepth.
+constexpr off_t kWriteLockOffset = off_t(1) << 62;
+
+bool writeLock(int fd, short type) {
+    struct flock fl {};
+    fl.l_type = type;
+    fl.l_whence = SEEK_SET;
+    fl.l_start = kWriteLockOffset;
+    fl.l_len = 1;
+    while (::fcntl(fd, type == F_UNLCK ? F_OFD_SETLK : F_OFD_SETLKW, &fl) != 0) {
+        if (errno != EINTR) {
+            return false;
+        }
+    }
+    return true;
+}
+
+// Writes that put bytes back after a failure go straight to the file, past the write seam.
+void rawWrite(int fd, const QByteArray& bytes, qint64 offset) {
+    const char* p = bytes.constData();
+    size_t left = size_t(bytes.size());
+    while (left > 0) {
+        const ssize_t n = ::pwrite(fd, p, left, off_t(offset));
+        if (n < 0 && errno == EINTR) {
+            continue;
+        }
+        if (n <= 0) {
+            return;
+        }
+        p += n;
+        left -= size_t(n);
+        offset += n;
+    }
+}
+
+void truncateTo(int fd, qint64 size) {
+    while (::ftruncate(fd, off_t(size)) != 0 && errno == EINTR) {
+    }
+}
+
+} // namespace
+
+// Opens the table and its memo file and takes the flock. A pack of another program may rename
+// new files over the names between our open and our flock: then the files we hold are no
+// longer the table, so open again.
+void DbfFile::Impl::openFiles() {
+    nativePath = QFile::encodeName(path);
+    const QByteArray& native = nativePath;
+    for (int attempt = 0;; ++attempt) {
+        readOnly = false;
+        fd = ::open(native.constData(), O_RDWR | O_CLOEXEC);
+        if (fd < 0 && (errno == EACCES || errno == EROFS || errno == EPERM)) {
+            fd = ::open(native.constData(), O_RDONLY | O_CLOEXEC);
+            readOnly = true;
+        }
+        if (fd < 0) {
+            throw EngineError(QStringLiteral("无法打开表文件 %1：%2").arg(fileName, errorText(errno)));
+        }
+        const int how = mode == OpenMode::Exclusive ? LOCK_EX : LOCK_SH;
+        if (::flock(fd, how | LOCK_NB) != 0) {
+            const int err = errno;
+            closeFiles();
+            if (err == EWOULDBLOCK) {
+                throw EngineError(
+                    mode == OpenMode::Exclusive
+                        ? QStringLiteral("表文件 %1 正被其他程序使用，无法独占打开").arg(fileName)
+                        : QStringLiteral("表文件 %1 正被其他程序独占使用，无法打开").arg(fileName));
+            }
+            throw EngineError(QStringLiteral("无法锁定表文件 %1：%2").arg(fileName, errorText(err)));
+        }
+        struct stat st {};
+        ::fstat(fd, &st);
+        dev = st.st_dev;
+        ino = st.st_ino;
+        try {
+            parseHeader();
+            openMemo();
+        } catch (...) {
+            closeFiles();
+            throw;
+        }
+        if (attempt >= 10 || !replaced(true)) {
+            break;
+        }
+        closeFiles();
+    }
+    settleTail();
+    remap();
+    if (map == nullptr) {
+        const int err = errno;
+        closeFiles();
+        throw EngineError(QStringLiteral("无法读取表文件 %1：%2").arg(fileName, errorText(err)));
+    }
+}
+
+// Whether the names now lead to other files than we hold. A pack renames the memo file before
+// the table, so once open the table alone tells.
+bool DbfFile::Impl::replaced(bool withMemo) const {
+    struct stat st {};
+    if (::stat(nativePath.constData(), &st) == 0 && (st.st_ino != ino || st.st_dev != dev)) {
+        return true;
+    }
+    return withMemo && memoFd >= 0 && ::stat(QFile::encodeName(memoPath).constData(), &st) == 0 &&
+           (st.st_ino != memoIno || st.st_dev != memoDev);
+}
+
+void DbfFile::Impl::reopen() {
+    const bool locked = writeDepth > 0;
+    closeFiles();
+    headerTouched = false;
+    openFiles();
+    if (locked && !writeLock(fd, F_WRLCK)) {
+        ioFailure(QStringLiteral("锁定表文件"), fileName, errno);
+    }
+    forgetMemos();
+    ++changes;
+    ++layoutChanges;
+}
+
+// An append cut short between its record and the header's count leaves records the count does
+// not cover; readers that go by the end marker would show them. Cut them back (under the write
+// lock, so an append in progress elsewhere is not taken for one), so every reader agrees.
+void DbfFile::Impl::settleTail() {
+    auto end = [this] { return qint64(headerLength) + qint64(count) * recordLength; };
+    if (readOnly || fileSize() <= end() + 1 || !writeLock(fd, F_WRLCK)) {
+        return;
+    }
+    takeInCount();
+    if (fileSize() > end() + 1) {
+        rawWrite(fd, QByteArray(1, hdr::kFileEnd), end());
+        truncateTo(fd, end() + 1);
+    }
+    writeLock(fd, F_UNLCK);
+}
+
+// Takes in the count another program has written since we last looked: only whole records
+// count, as a writer puts its record before its count.
+void DbfFile::Impl::takeInCount() {
+    char fixed[8];
+    if (map != nullptr && mapLength >= 8) { // the shared map shows other programs' writes
+        std::memcpy(fixed, map, 8);
+    } else if (!preadAll(fd, fixed, 8, 0)) {
+        ioFailure(QStringLiteral("读取表文件"), fileName, errno);
+    }
+    if (le32(fixed + hdr::kRecordCount) == count) {
+        return;
+    }
+    const qint64 room = (fileSize() - headerLength) / recordLength;
+    const auto stored = quint32(std::clamp<qint64>(room, 0, le32(fixed + hdr::kRecordCount)));
+    if (stored != count) {
+        count = stored;
+        putLe32(header.data() + hdr::kRecordCount, stored);
+        forgetMemos();
+        ++changes;
+        ++layoutChanges;
+    }
+}
+
+// Every change of the files happens inside a write scope. The outermost one takes the write
+// lock, then looks again at what other programs may have changed: a replaced file (reopened),
+// the record count. The memo file's free block is taken under the lock as well (writeMemo).
+void DbfFile::Impl::beginWrite() {
+    if (writeDepth > 0) {
+        ++writeDepth;
+        return;
+    }
+    requireWritable();
+    if (!writeLock(fd, F_WRLCK)) {
+        ioFailure(QStringLiteral("锁定表文件"), fileName, errno);
+    }
+    writeDepth = 1;
+    try {
+        // The flock we hold keeps other programs' packs away while we are open; a file replaced
+        // all the same (a program that does not lock) is opened again before we write.
+        if (replaced(false)) {
+            reopen();
+        }
+        takeInCount();
+    } catch (...) {
+        endWrite(false);
+        throw;
+    }
+}
+
+void DbfFile::Impl::endWrite(bool failed) {
+    if (--writeDepth > 0) {
+        return;
+    }
+    if (failed) {
+        rollback();
+    }
+    saved.clear();
+    tableSizeBefore = -1;
+    memoSizeBefore = -1;
+    memoNext = -1;
+    writeLock(fd, F_UNLCK);
+}
+
+void DbfFile::Impl::journalTable() {
+    if (tableSizeBefore < 0) {
+        tableSizeBefore = fileSize();
+        countBefore = count;
+        headerBefore = header.left(hdr::kFixedSize);
+        touchedBefore = headerTouched;
+    }
+}
+
+// The memo header's free block is kept here once; put() then leaves it out.
+void DbfFile::Impl::journalMemo() {
+    if (memoSizeBefore < 0) {
+        memoSizeBefore = memoFileSize();
+        QByteArray head(4, '\0');
+        if (memoSizeBefore >= 4 && !preadAll(memoFd, head.data(), 4, memohdr::kNextBlock)) {
+            ioFailure(QStringLiteral("读取备注文件"), fileLabel(memoPath), errno);
+        }
+        if (memoSizeBefore >= 4) {
+            saved.push_back({true, memohdr::kNextBlock, head});
+        }
+    }
+}
+
+// A journalled write: the bytes it overwrites inside the file's former size are kept, so a
+// failed statement can put them back (whatever lies past the former size is cut off).
+void DbfFile::Impl::put(bool memo, const char* data, size_t size, qint64 offset) {
+    const int target = memo ? memoFd : fd;
+    const qint64 before = memo ? memoSizeBefore : tableSizeBefore;
+    const bool memoHead = memo && offset == memohdr::kNextBlock && size <= 4;
+    if (offset < before && !memoHead) {
+        const qint64 n = std::min<qint64>(qint64(size), before - offset);
+        if (!memo && offset + n <= qint64(mapLength)) {
+            saved.push_back({memo, offset, QByteArray(map + offset, n)});
+        } else {
+            QByteArray old(n, Qt::Uninitialized);
+            if (!preadAll(target, old.data(), size_t(n), offset)) {
+                ioFailure(QStringLiteral("读取表文件"), memo ? fileLabel(memoPath) : fileName, errno);
+            }
+            saved.push_back({memo, offset, old});
+        }
+    }
+    if (!pwriteAll(target, data, size, offset)) {
+        ioFailure(memo ? QStringLiteral("写入备注文件") : QStringLiteral("写入表文件"),
+                  memo ? fileLabel(memoPath) : fileName, errno);
+    }
+}
+
+// Puts both files back byte for byte as they were when the outermost write scope began.
+void DbfFile::Impl::rollback() {
+    if (tableSizeBefore < 0 && memoSizeBefore < 0) {
+        return; // nothing was written
+    }
+    if (memoSizeBefore >= 0) {
+        truncateTo(memoFd, memoSizeBefore);
+    }
+    if (tableSizeBefore >= 0) {
+        truncateTo(fd, tableSizeBefore);
+    }
+    for (auto it = saved.crbegin(); it != saved.crend(); ++it) {
+        rawWrite(it->memo ? memoFd : fd, it->bytes, it->offset);
+    }
+    if (tableSizeBefore >= 0) {
+        count = countBefore;
+        std::memcpy(header.data(), headerBefore.constData(), size_t(headerBefore.size()));
+        headerTouched = touchedBefore;
+    }
+    forgetMemos();
+    ++changes;
+    ++layoutChanges;
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -436,68 +792,117 @@ void DbfFile::Impl::putMemoPointer(char* rec, const Field& f, quint32 block) con
     std::memcpy(p + f.length - digits.size(), digits.constData(), size_t(digits.size()));
 }
 
+// Longest memo read when neither an end marker nor the next memo's start ends it first.
+constexpr qint64 kMemoReadCap = qint64(16) << 20;
+
+// The first block after block at which a memo of some record starts (0 when none). Memos never
+// overlap, so this bounds a memo whose end marker is missing, and the reads of a statement over
+// a damaged memo file stay linear in its size.
+quint32 DbfFile::Impl::nextMemoStart(quint32 block) const {
+    if (!memoStartsValid) {
+        memoStarts.clear();
+        for (quint32 r = 0; r < count; ++r) {
+            const char* rec = record(r);
+            if (rec == nullptr) {
+                break;
+            }
+            for (const Field& f : fields) {
+                if (f.type == 'M') {
+                    memoStarts.push_back(memoPointer(rec, f));
+                }
+            }
+        }
+        std::sort(memoStarts.begin(), memoStarts.end());
+        memoStarts.erase(std::unique(memoStarts.begin(), memoStarts.end()), memoStarts.end());
+        memoStartsValid = true;
+    }
+    const auto it = std::upper_bound(memoStarts.cbegin(), memoStarts.cend(), block);
+    return it == memoStarts.cend() ? 0 : *it;
+}
+
 QByteArray DbfFile::Impl::readMemo(quint32 block) const {
     if (memoFd < 0 || block == 0) {
         return QByteArray();
     }
-    struct stat st {};
-    if (::fstat(memoFd, &st) != 0) {
-        return QByteArray();
+    if (lastMemoStamp != memoStamp) {
+        longMemos.clear();
+        longMemoBytes = 0;
+        lastMemoBlock = 0;
+        lastMemoStamp = memoStamp;
     }
+    if (block == lastMemoBlock) {
+        return lastMemoText;
+    }
+    if (const auto it = longMemos.find(block); it != longMemos.end()) {
+        return it->second;
+    }
+    const qint64 size = memoFileSize();
     const qint64 start = qint64(block) * memoBlockSize;
-    if (start >= st.st_size) {
+    if (start >= size) {
         return QByteArray();
     }
+    qint64 limit = std::min(size, start + kMemoReadCap);
+    auto bound = [&] {
+        const quint32 next = nextMemoStart(block);
+        if (next != 0) {
+            limit = std::min(limit, qint64(next) * memoBlockSize);
+        }
+    };
+    QByteArray text;
     if (memoLayout == MemoLayout::Dbase4) {
         char head[8];
-        if (!preadAll(memoFd, head, 8, start)) {
+        if (!preadAll(memoFd, head, 8, start) || static_cast<quint8>(head[0]) != 0xFF ||
+            static_cast<quint8>(head[1]) != 0xFF) {
             return QByteArray();
         }
-        if (static_cast<quint8>(head[0]) != 0xFF || static_cast<quint8>(head[1]) != 0xFF) {
-            return QByteArray();
-        }
+        // The stored length counts the 8-byte block header.
         const quint32 stored = le32(head + 4);
         if (stored <= 8) {
             return QByteArray();
         }
-        // The stored length counts the 8-byte block header.
-        const qint64 length = std::min<qint64>(qint64(stored) - 8, st.st_size - start - 8);
+        if (qint64(stored) > memoBlockSize) {
+            bound();
+        }
+        const qint64 length = std::min<qint64>(qint64(stored) - 8, limit - start - 8);
         if (length <= 0) {
             return QByteArray();
         }
-        QByteArray text(length, Qt::Uninitialized);
+        text.resize(length);
         if (!preadAll(memoFd, text.data(), size_t(length), start + 8)) {
             return QByteArray();
         }
-        return text;
+    } else {
+        // dBase III: the text runs up to the first 0x1A (writers put one or two).
+        QByteArray chunk(memoBlockSize, Qt::Uninitialized);
+        for (qint64 pos = start; pos < limit;) {
+            const auto want = size_t(std::min<qint64>(chunk.size(), limit - pos));
+            if (!preadAll(memoFd, chunk.data(), want, pos)) {
+                break;
+            }
+            const void* end = std::memchr(chunk.constData(), 0x1A, want);
+            if (end != nullptr) {
+                text.append(chunk.constData(), static_cast<const char*>(end) - chunk.constData());
+                break;
+            }
+            text.append(chunk.constData(), qsizetype(want));
+            pos += qint64(want);
+            if (pos == start + memoBlockSize) { // a long memo: bound it, read on in big pieces
+                bound();
+                chunk.resize(qsizetype(64) << 10);
+            }
+        }
     }
-    // dBase III: the text runs up to the first 0x1A (writers put one or two).
-    QByteArray text;
-    qint64 pos = start;
-    char chunk[kDbase3BlockSize];
-    while (pos < st.st_size) {
-        const auto want = size_t(std::min<qint64>(sizeof chunk, st.st_size - pos));
-        if (!preadAll(memoFd, chunk, want, pos)) {
-            break;
+    lastMemoBlock = block;
+    lastMemoText = text;
+    if (text.size() >= memoBlockSize) {
+        if (longMemoBytes > kMemoReadCap * 4) {
+            longMemos.clear();
+            longMemoBytes = 0;
         }
-        const void* end = std::memchr(chunk, 0x1A, want);
-        if (end != nullptr) {
-            text.append(chunk, static_cast<const char*>(end) - chunk);
-            return text;
-        }
-        text.append(chunk, qsizetype(want));
-        pos += qint64(want);
+        longMemos.emplace(block, text);
+        longMemoBytes += text.size();
     }
     return text;
-}
-
-// Blocks taken by the memo at block whose text is textLength bytes long.
-quint32 DbfFile::Impl::memoBlocksUsed(quint32 block, qsizetype textLength) const {
-    if (block == 0) {
-        return 0;
-    }
-    const qint64 bytes = memoLayout == MemoLayout::Dbase4 ? qint64(textLength) + 8 : qint64(textLength) + 1;
-    return quint32((bytes + memoBlockSize - 1) / memoBlockSize);
 }
 
 // The stored blocks of a memo, padded with NULs to whole blocks (blocks == 0: as few as fit).
@@ -524,54 +929,34 @@ QByteArray DbfFile::Impl::memoBlocks(const QByteArray& text, quint32 blocks) con
     return out;
 }
 
-// Writes text as a memo and returns its first block: in place when it fits the blocks of the
-// memo it replaces, else at the next free block.
-quint32 DbfFile::Impl::writeMemo(quint32 oldBlock, const QByteArray& text) {
+// Writes text as a memo into fresh blocks at the end of the memo file and returns the first.
+// A changed memo never overwrites the blocks it replaces: until the record's own write points
+// to the new blocks, the record and its old memo stay whole. The old blocks are left to pack.
+// The free block is taken from the file's real size under the write lock, never from a header
+// another program may have moved or damaged (a free pointer far past the end would write there).
+quint32 DbfFile::Impl::writeMemo(const QByteArray& text) {
     if (text.isEmpty()) {
         return 0;
     }
-    if (oldBlock != 0) {
-        const QByteArray old = readMemo(oldBlock);
-        const quint32 span = old.isEmpty() ? 0 : memoBlocksUsed(oldBlock, old.size());
-        const qint64 need = memoLayout == MemoLayout::Dbase4 ? text.size() + 8 : text.size() + 1;
-        if (span != 0 && need <= qint64(span) * memoBlockSize) {
-            const QByteArray blocks = memoBlocks(text, span);
-            if (!pwriteAll(memoFd, blocks.constData(), size_t(blocks.size()),
-                           qint64(oldBlock) * memoBlockSize)) {
-                ioFailure(QStringLiteral("写入备注文件"), fileLabel(memoPath), errno);
-            }
-            return oldBlock;
-        }
+    journalMemo();
+    if (memoNext < 0) {
+        memoNext = std::max<qint64>((memoSizeBefore + memoBlockSize - 1) / memoBlockSize, 1);
     }
-    struct stat st {};
-    if (::fstat(memoFd, &st) != 0) {
-        ioFailure(QStringLiteral("读取备注文件"), fileLabel(memoPath), errno);
-    }
-    char head[4];
-    quint32 next = 0;
-    if (memoEndSize >= 0 && st.st_size == memoEndSize) {
-        next = memoEndNext;
-    } else {
-        next = preadAll(memoFd, head, 4, 0) ? le32(head) : 0;
-    }
-    // Never trust a next-free block that lies inside the data already written.
-    const auto used = quint32((st.st_size + memoBlockSize - 1) / memoBlockSize);
-    next = std::max({next, used, quint32(1)});
     const QByteArray blocks = memoBlocks(text, 0);
-    const auto taken = quint32(blocks.size() / memoBlockSize);
-    if (quint64(next) + taken > 0xFFFFFFFFu) {
+    const qint64 taken = blocks.size() / memoBlockSize;
+    if (memoNext + taken > qint64(0xFFFFFFFFu)) {
         throw EngineError(QStringLiteral("备注文件 %1 已满").arg(fileLabel(memoPath)));
     }
-    if (!pwriteAll(memoFd, blocks.constData(), size_t(blocks.size()), qint64(next) * memoBlockSize)) {
-        ioFailure(QStringLiteral("写入备注文件"), fileLabel(memoPath), errno);
+    const auto block = quint32(memoNext);
+    put(true, blocks.constData(), size_t(blocks.size()), memoNext * memoBlockSize);
+    memoNext += taken;
+    char head[4];
+    putLe32(head, quint32(memoNext));
+    put(true, head, 4, memohdr::kNextBlock);
+    if (memoStartsValid) {
+        memoStarts.insert(std::upper_bound(memoStarts.begin(), memoStarts.end(), block), block);
     }
-    putLe32(head, next + taken);
-    if (!pwriteAll(memoFd, head, 4, 0)) {
-        ioFailure(QStringLiteral("写入备注文件"), fileLabel(memoPath), errno);
-    }
-    memoEndNext = next + taken;
-    memoEndSize = std::max<qint64>(st.st_size, qint64(memoEndNext) * memoBlockSize);
-    return next;
+    return block;
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -583,33 +968,61 @@ void DbfFile::Impl::encodeField(char* rec, const Field& f, const QVariant& value
     switch (f.type) {
     case 'N':
     case 'F': {
-        double v = 0;
         if (null) {
             std::memset(p, ' ', size_t(f.length));
             return;
         }
+        // Decimal text is stored digit for digit; a double goes by its shortest exact text, or
+        // when that is longer than the field's decimals by its 15 significant digits
+        // (0.1 + 0.2 is 0.3). More decimals than the field holds are refused, never rounded.
+        QString given;
+        Decimal digits;
+        bool plain = false;
         const int type = value.typeId();
         if (type == QMetaType::QString || type == QMetaType::QByteArray) {
-            const QString s = value.toString().trimmed();
-            if (s.isEmpty()) {
+            given = value.toString().trimmed();
+            if (given.isEmpty()) {
                 std::memset(p, ' ', size_t(f.length));
                 return;
             }
-            const QByteArray latin = s.toLatin1();
-            if (!parseNumber(latin.constData(), latin.size(), &v)) {
-                throw EngineError(fieldError(f, QStringLiteral("的值“%1”不是数字").arg(s)));
+            const QByteArray latin = given.toLatin1();
+            double v = 0;
+            plain = parseDecimal(latin.constData(), latin.size(), &digits);
+            if (!plain && parseNumber(latin.constData(), latin.size(), &v)) {
+                const QByteArray shortest = QByteArray::number(v, 'f', QLocale::FloatingPointShortest);
+                plain = parseDecimal(shortest.constData(), shortest.size(), &digits);
+            }
+            if (!plain) {
+                throw EngineError(fieldError(f, QStringLiteral("的值“%1”不是数字").arg(given)));
             }
         } else {
             bool ok = false;
-            v = value.toDouble(&ok);
-            if (!ok) {
+            const double v = value.toDouble(&ok);
+            if (!ok || !std::isfinite(v)) {
                 throw EngineError(fieldError(f, QStringLiteral("的值“%1”不是数字").arg(value.toString())));
             }
+            const QByteArray shortest = QByteArray::number(v, 'f', QLocale::FloatingPointShortest);
+            plain = parseDecimal(shortest.constData(), shortest.size(), &digits);
+            if (!plain || digits.fraction.size() > f.decimals) {
+                const QByteArray rounded = formatNumber(v).toLatin1();
+                plain = parseDecimal(rounded.constData(), rounded.size(), &digits);
+            }
+            given = QString::fromLatin1(decimalText(digits));
         }
-        const QByteArray text = fixedNumber(v, f.decimals);
-        if (text.isEmpty() || text.size() > f.length) {
-            throw EngineError(fieldError(
-                f, QStringLiteral("的值 %1 超过 %2 字节的宽度").arg(formatNumber(v)).arg(f.length)));
+        if (digits.fraction.size() > f.decimals) {
+            throw EngineError(
+                fieldError(f, QStringLiteral("的值 %1 的小数超过 %2 位").arg(given).arg(f.decimals)));
+        }
+        QByteArray text = digits.negative ? QByteArray("-") : QByteArray();
+        text.append(digits.whole.isEmpty() ? QByteArray("0") : digits.whole);
+        if (f.decimals > 0) {
+            text.append('.')
+                .append(digits.fraction)
+                .append(QByteArray(f.decimals - digits.fraction.size(), '0'));
+        }
+        if (text.size() > f.length) {
+            throw EngineError(
+                fieldError(f, QStringLiteral("的值 %1 超过 %2 字节的宽度").arg(given).arg(f.length)));
         }
         std::memset(p, ' ', size_t(f.length - text.size()));
         std::memcpy(p + f.length - text.size(), text.constData(), size_t(text.size()));
@@ -753,30 +1166,7 @@ std::shared_ptr<DbfFile> DbfFile::open(const QString& folder, const QString& fil
     d.fileName = label;
     d.tableName = QFileInfo(path).completeBaseName();
     d.mode = mode;
-    const QByteArray native = QFile::encodeName(path);
-    d.fd = ::open(native.constData(), O_RDWR | O_CLOEXEC);
-    if (d.fd < 0 && (errno == EACCES || errno == EROFS || errno == EPERM)) {
-        d.fd = ::open(native.constData(), O_RDONLY | O_CLOEXEC);
-        d.readOnly = true;
-    }
-    if (d.fd < 0) {
-        throw EngineError(QStringLiteral("无法打开表文件 %1：%2").arg(label, errorText(errno)));
-    }
-    const int how = mode == OpenMode::Exclusive ? LOCK_EX : LOCK_SH;
-    if (::flock(d.fd, how | LOCK_NB) != 0) {
-        if (errno == EWOULDBLOCK) {
-            throw EngineError(mode == OpenMode::Exclusive
-                                  ? QStringLiteral("表文件 %1 正被其他程序使用，无法独占打开").arg(label)
-                                  : QStringLiteral("表文件 %1 正被其他程序独占使用，无法打开").arg(label));
-        }
-        throw EngineError(QStringLiteral("无法锁定表文件 %1：%2").arg(label, errorText(errno)));
-    }
-    d.parseHeader(d.fileSize());
-    d.openMemo();
-    d.remap();
-    if (d.map == nullptr) {
-        throw EngineError(QStringLiteral("无法读取表文件 %1：%2").arg(label, errorText(errno)));
-    }
+    d.openFiles();
     reg.files[key] = file;
     return file;
 }
@@ -835,6 +1225,11 @@ QString DbfFile::text(const char* record, int field) const {
     switch (f.type) {
     case 'N':
     case 'F': {
+        // The stored digits themselves: a double would lose the digits of wide numbers.
+        Decimal digits;
+        if (parseDecimal(p, f.length, &digits)) {
+            return QString::fromLatin1(decimalText(digits));
+        }
         double v = 0;
         return parseNumber(p, f.length, &v) ? formatNumber(v) : QString();
     }
@@ -975,6 +1370,7 @@ QByteArray DbfFile::buildRecord(const QByteArray& base, const QHash<int, QVarian
         return out;
     }
     // Every value is good: now the memo texts may go to the memo file.
+    std::optional<WriteScope> scope;
     for (const PendingMemo& m : memos) {
         const Field& f = d->fields.at(m.field);
         const quint32 old = d->memoPointer(base.constData(), f);
@@ -986,32 +1382,49 @@ QByteArray DbfFile::buildRecord(const QByteArray& base, const QHash<int, QVarian
             continue;
         }
         d->requireMemo(f);
-        d->putMemoPointer(out.data(), f, d->writeMemo(old, m.text));
+        if (!scope) {
+            scope.emplace(*this);
+        }
+        d->putMemoPointer(out.data(), f, d->writeMemo(m.text));
     }
     return out;
 }
 
+DbfFile::WriteScope::WriteScope(DbfFile& file) : m_file(file), m_exceptions(std::uncaught_exceptions()) {
+    m_file.d->beginWrite();
+}
+
+DbfFile::WriteScope::~WriteScope() {
+    m_file.d->endWrite(std::uncaught_exceptions() > m_exceptions);
+}
+
+void DbfFile::catchUp() {
+    d->takeInCount();
+}
+
 void DbfFile::writeRecord(quint32 record, const QByteArray& data) {
     d->requireWritable();
-    if (record >= d->count) {
-        throw EngineError(QStringLiteral("表 %1 没有第 %2 条记录").arg(d->tableName).arg(record + 1));
-    }
     if (data.size() != d->recordLength) {
         throw EngineError(QStringLiteral("表 %1 的记录长度不符").arg(d->tableName));
     }
+    const WriteScope scope(*this);
+    if (record >= d->count) {
+        throw EngineError(QStringLiteral("表 %1 没有第 %2 条记录").arg(d->tableName).arg(record + 1));
+    }
     d->touchHeader();
     const qint64 offset = qint64(d->headerLength) + qint64(record) * d->recordLength;
-    if (!pwriteAll(d->fd, data.constData(), size_t(data.size()), offset)) {
-        d->ioFailure(QStringLiteral("写入表文件"), d->fileName, errno);
-    }
+    d->put(false, data.constData(), size_t(data.size()), offset);
     ++d->changes;
 }
 
+// The record (and the end marker) first, the header's count last: until the count is written
+// no reader counts the record, and a failure cuts it off again.
 quint32 DbfFile::appendRecord(const QByteArray& data) {
     d->requireWritable();
     if (data.size() != d->recordLength) {
         throw EngineError(QStringLiteral("表 %1 的记录长度不符").arg(d->tableName));
     }
+    const WriteScope scope(*this);
     if (d->count == 0xFFFFFFFFu) {
         throw EngineError(QStringLiteral("表 %1 已满").arg(d->tableName));
     }
@@ -1019,17 +1432,13 @@ quint32 DbfFile::appendRecord(const QByteArray& data) {
     const quint32 record = d->count;
     d->scratch.resize(data.size() + 1);
     std::memcpy(d->scratch.data(), data.constData(), size_t(data.size()));
-    d->scratch[data.size()] = '\x1A';
+    d->scratch[data.size()] = hdr::kFileEnd;
     const qint64 offset = qint64(d->headerLength) + qint64(record) * d->recordLength;
-    if (!pwriteAll(d->fd, d->scratch.constData(), size_t(d->scratch.size()), offset)) {
-        d->ioFailure(QStringLiteral("写入表文件"), d->fileName, errno);
-    }
+    d->put(false, d->scratch.constData(), size_t(d->scratch.size()), offset);
     char count[4];
     putLe32(count, record + 1);
-    if (!pwriteAll(d->fd, count, 4, 4)) {
-        d->ioFailure(QStringLiteral("写入表文件"), d->fileName, errno);
-    }
-    std::memcpy(d->header.data() + 4, count, 4);
+    d->put(false, count, 4, hdr::kRecordCount);
+    std::memcpy(d->header.data() + hdr::kRecordCount, count, 4);
     d->count = record + 1;
     ++d->changes;
     ++d->layoutChanges;
@@ -1038,31 +1447,30 @@ quint32 DbfFile::appendRecord(const QByteArray& data) {
 
 void DbfFile::setDeleted(quint32 record, bool deleted) {
     d->requireWritable();
+    const WriteScope scope(*this);
     if (record >= d->count) {
         throw EngineError(QStringLiteral("表 %1 没有第 %2 条记录").arg(d->tableName).arg(record + 1));
     }
     d->touchHeader();
     const char flag = deleted ? '*' : ' ';
     const qint64 offset = qint64(d->headerLength) + qint64(record) * d->recordLength;
-    if (!pwriteAll(d->fd, &flag, 1, offset)) {
-        d->ioFailure(QStringLiteral("写入表文件"), d->fileName, errno);
-    }
+    d->put(false, &flag, 1, offset);
     ++d->changes;
 }
 
 void DbfFile::refresh() {
-    d->memoEndSize = -1;
     char fixed[8];
     if (!preadAll(d->fd, fixed, 8, 0)) {
         d->ioFailure(QStringLiteral("读取表文件"), d->fileName, errno);
     }
-    quint32 count = le32(fixed + 4);
+    quint32 count = le32(fixed + hdr::kRecordCount);
     // Another program may be between writing its record and its count: only whole records count.
     const qint64 room = (d->fileSize() - d->headerLength) / d->recordLength;
     count = quint32(std::clamp<qint64>(room, 0, count));
     std::memcpy(d->header.data(), fixed, 4);
-    putLe32(d->header.data() + 4, count);
+    putLe32(d->header.data() + hdr::kRecordCount, count);
     d->remap();
+    d->forgetMemos();
     if (count != d->count) {
         d->count = count;
         ++d->layoutChanges;
@@ -1180,7 +1588,7 @@ void DbfFile::pack() {
 
     QByteArray header = f.header;
     setHeaderDate(header.data(), QDate::currentDate());
-    header[28] = static_cast<char>(static_cast<quint8>(header[28]) & ~0x01u);
+    header[hdr::kFlags] = static_cast<char>(static_cast<quint8>(header[hdr::kFlags]) & ~0x01u);
     if (!table.append(header)) {
         fail(tableTemp, errno);
     }
@@ -1219,13 +1627,13 @@ void DbfFile::pack() {
         fail(tableTemp, errno);
     }
     putLe32(header.data() + 4, kept);
-    if (!pwriteAll(tableOut, header.constData() + 4, 4, 4)) {
+    if (!pwriteAll(tableOut, header.constData() + hdr::kRecordCount, 4, hdr::kRecordCount)) {
         fail(tableTemp, errno);
     }
     if (withMemo) {
         QByteArray head(bs, '\0');
         preadAll(f.memoFd, head.data(), size_t(bs), 0); // a short old header leaves NULs
-        putLe32(head.data(), nextBlock);
+        putLe32(head.data() + memohdr::kNextBlock, nextBlock);
         if (!memo.flush() || !pwriteAll(memoOut, head.constData(), size_t(bs), 0)) {
             fail(memoTemp, errno);
         }
@@ -1258,8 +1666,17 @@ void DbfFile::pack() {
     if (withMemo) {
         ::close(f.memoFd);
         f.memoFd = memoOut;
-        f.memoEndSize = -1;
     }
+    struct stat st {};
+    if (::fstat(f.fd, &st) == 0) {
+        f.dev = st.st_dev;
+        f.ino = st.st_ino;
+    }
+    if (withMemo && ::fstat(f.memoFd, &st) == 0) {
+        f.memoDev = st.st_dev;
+        f.memoIno = st.st_ino;
+    }
+    f.forgetMemos();
     f.header = header;
     f.count = kept;
     f.headerTouched = true;
@@ -1280,8 +1697,8 @@ void DbfFile::create(const QString& path, const QList<FieldSpec>& specs, const C
         std::any_of(specs.cbegin(), specs.cend(), [](const FieldSpec& s) { return s.type == 'M'; });
     const quint8 version = options.version != 0 ? options.version : (hasMemo ? 0x83 : 0x03);
     const bool v7 = isDbase7(version);
-    const int base = v7 ? 68 : 32;
-    const int descSize = v7 ? 48 : 32;
+    const int base = v7 ? hdr::kFixedSize7 : hdr::kFixedSize;
+    const int descSize = v7 ? hdr::kDescriptorSize7 : hdr::kDescriptorSize;
     const int nameMax = v7 ? 31 : 10;
     const int headerLength = base + descSize * int(specs.size()) + 1;
     if (headerLength > 0xFFFF) {
@@ -1325,9 +1742,9 @@ void DbfFile::create(const QString& path, const QList<FieldSpec>& specs, const C
         }
         char* desc = header.data() + base + descSize * i;
         std::memcpy(desc, name.constData(), size_t(name.size()));
-        desc[v7 ? 32 : 11] = s.type;
-        desc[v7 ? 33 : 16] = static_cast<char>(s.length);
-        desc[v7 ? 34 : 17] = static_cast<char>(s.decimals);
+        desc[v7 ? hdr::kFieldType7 : hdr::kFieldType] = s.type;
+        desc[v7 ? hdr::kFieldLength7 : hdr::kFieldLength] = static_cast<char>(s.length);
+        desc[v7 ? hdr::kFieldDecimals7 : hdr::kFieldDecimals] = static_cast<char>(s.decimals);
         recordLength += s.length;
     }
     if (recordLength > 0xFFFF) {
@@ -1335,11 +1752,11 @@ void DbfFile::create(const QString& path, const QList<FieldSpec>& specs, const C
     }
     header[0] = static_cast<char>(version);
     setHeaderDate(header.data(), QDate::currentDate());
-    putLe16(header.data() + 8, quint16(headerLength));
-    putLe16(header.data() + 10, quint16(recordLength));
-    header[29] = static_cast<char>(options.languageDriver);
-    header[headerLength - 1] = '\x0D';
-    header.append('\x1A');
+    putLe16(header.data() + hdr::kHeaderLength, quint16(headerLength));
+    putLe16(header.data() + hdr::kRecordLength, quint16(recordLength));
+    header[hdr::kLanguageDriver] = static_cast<char>(options.languageDriver);
+    header[headerLength - 1] = hdr::kHeaderEnd;
+    header.append(hdr::kFileEnd);
 
     auto writeFile = [&](const QString& file, const QByteArray& bytes) {
         const int fd =
@@ -1364,13 +1781,13 @@ void DbfFile::create(const QString& path, const QList<FieldSpec>& specs, const C
         throw bad(QStringLiteral("备注块大小 %1 不合适").arg(bs));
     }
     QByteArray memo(bs, '\0');
-    putLe32(memo.data(), 1);
+    putLe32(memo.data() + memohdr::kNextBlock, 1);
     if (layout == MemoLayout::Dbase4) {
         const QByteArray base8 = QFileInfo(path).completeBaseName().toUpper().toLatin1().left(8);
-        std::memcpy(memo.data() + 8, base8.constData(), size_t(base8.size()));
-        putLe16(memo.data() + 20, quint16(bs));
+        std::memcpy(memo.data() + memohdr::kDbfName, base8.constData(), size_t(base8.size()));
+        putLe16(memo.data() + memohdr::kBlockSize, quint16(bs));
     } else {
-        memo[16] = '\x03';
+        memo[memohdr::kDbase3Version] = '\x03';
     }
     writeFile(QFileInfo(path).absolutePath() + QLatin1Char('/') + memoNameFor(QFileInfo(path).fileName()),
               memo);

@@ -52,6 +52,7 @@ struct CreateOptions {
 // Records are numbered from 0 in file order and include deleted ones. Reads go through a
 // memory map; every write is a positional write to the file before the call returns.
 // Holders keep a flock: shared while open, exclusive for Exclusive mode and for pack().
+// Writers of several programs take turns through a write lock (WriteScope).
 class DbfFile {
 public:
     ~DbfFile();
@@ -117,7 +118,8 @@ public:
     // Memo texts are written to the memo file only after every value has been checked.
     QByteArray buildRecord(const QByteArray& base, const QHash<int, QVariant>& values);
 
-    // Positional write of a whole record.
+    // Positional write of a whole record (a changed memo went to fresh blocks in buildRecord,
+    // so this one write switches the record wholly from old to new).
     void writeRecord(quint32 record, const QByteArray& data);
     // Appends a record: writes it (and the end marker), then the header's count. Returns its number.
     quint32 appendRecord(const QByteArray& data);
@@ -130,6 +132,25 @@ public:
 
     // Rereads the header (another program may have appended).
     void refresh();
+    // Takes in records other programs have appended since (a statement reads the count once).
+    void catchUp();
+
+    // Holds the file's write lock across the writes of one statement or post. Every write
+    // takes one itself; an outer scope makes a statement of many records one lock. Under it the
+    // record count and the memo file's free block are read again and a file another program's
+    // pack replaced is reopened. When the outermost scope ends by an exception, the table and
+    // memo files are put back byte for byte as they were when it began.
+    class WriteScope {
+    public:
+        explicit WriteScope(DbfFile& file);
+        ~WriteScope();
+        WriteScope(const WriteScope&) = delete;
+        WriteScope& operator=(const WriteScope&) = delete;
+
+    private:
+        DbfFile& m_file;
+        int m_exceptions;
+    };
 
     // Bumped on every write; datasets rebuild their row lists when it moves.
     quint64 changeCount() const;

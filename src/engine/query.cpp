@@ -7,6 +7,7 @@
 #include <QSet>
 #include <algorithm>
 #include <limits>
+#include <optional>
 
 namespace tamsel::engine {
 
@@ -178,6 +179,10 @@ int executeStatement(const QString& folder, const sql::Statement& st, const Para
             throw expr::errorAt(source, a.fieldPos, QStringLiteral("字段 %1 写了两次").arg(a.field));
         values.insert(index, operandValue(a.value, params, source));
     }
+    // One write lock for the whole statement; a failure anywhere puts the files back.
+    std::optional<DbfFile::WriteScope> scope;
+    if (st.kind != sql::Statement::Select)
+        scope.emplace(*file);
     switch (st.kind) {
     case sql::Statement::Insert: {
         checkValues(*file, values);
@@ -243,6 +248,7 @@ void QueryImpl::runSelect() {
     if (st.kind != sql::Statement::Select)
         throw EngineError(QStringLiteral("只有 select 语句才能打开，其他语句请执行"));
     auto f = openStatementTable(folder, st.table, source);
+    f->catchUp();
     const auto cond = compileWhere(st, *f, params, source);
     const int orderField = st.orderBy.isEmpty() ? -1 : fieldOrThrow(*f, st.orderBy, st.orderPos, source);
     const int column =
@@ -401,6 +407,7 @@ void QueryImpl::writeChange(qint64 key, const Overlay& ov) {
             executeSql(folder, templ, changeParams(key, ov));
         return;
     }
+    const DbfFile::WriteScope scope(*file);
     if (ov.inserted) {
         checkValues(*file, ov.values);
         const QByteArray data = file->buildRecord(blank, ov.values);

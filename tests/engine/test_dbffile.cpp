@@ -129,6 +129,14 @@ private slots:
         QTest::newRow("decimals too wide")
             << 1 << QVariant(12345678.5) << QString() << QStringLiteral("AMOUNT");
         QTest::newRow("number as text") << 1 << QVariant(QStringLiteral(" -3.50 ")) << "-3.5" << QString();
+        QTest::newRow("more decimals than held")
+            << 2 << QVariant(QStringLiteral("1.5")) << QString()
+            << QStringLiteral("表 t 的字段 COUNT 的值 1.5 的小数超过 0 位");
+        QTest::newRow("double with more decimals")
+            << 1 << QVariant(0.125) << QString() << QStringLiteral("AMOUNT 的值 0.125");
+        QTest::newRow("too wide quoted as given") << 2 << QVariant(QStringLiteral("0123456")) << QString()
+                                                  << QStringLiteral("的值 0123456 超过 5 字节");
+        QTest::newRow("sum of doubles") << 1 << QVariant(0.1 + 0.2) << "0.3" << QString();
         QTest::newRow("not a number")
             << 1 << QVariant(QStringLiteral("12a")) << QString() << QStringLiteral("不是数字");
         QTest::newRow("date dotted") << 4 << QVariant(QStringLiteral("2024.02.29")) << "2024-02-29"
@@ -216,7 +224,8 @@ private slots:
         }
     }
 
-    // A changed memo stays in its blocks while it fits them and moves to the free end otherwise.
+    // A changed memo goes to fresh blocks at the end (the record's own write switches to it);
+    // the old blocks are left as they were.
     void memoRewrite_data() {
         QTest::addColumn<int>("version");
         QTest::newRow("dBase III") << 0x83;
@@ -235,15 +244,16 @@ private slots:
         QCOMPARE(pointer(0), 1);
         QCOMPARE(pointer(1), 3);
 
-        f->writeRecord(0, f->buildRecord(QByteArray(f->recordData(0), 11), {{0, gbkText(1000)}}));
-        QCOMPARE(pointer(0), 1); // still fits two blocks
+        const QByteArray before = readAll(memoFile(dir, "m.dbf"));
+        const QByteArray built = f->buildRecord(QByteArray(f->recordData(0), 11), {{0, gbkText(1000)}});
+        QCOMPARE(pointer(0), 1); // not switched before the record is written
+        QCOMPARE(readAll(memoFile(dir, "m.dbf")).left(before.size()).mid(512), before.mid(512));
+        f->writeRecord(0, built);
+        QCOMPARE(pointer(0), 4); // fresh blocks past the second memo
         const QByteArray memo = readAll(memoFile(dir, "m.dbf"));
         f->writeRecord(0, f->buildRecord(QByteArray(f->recordData(0), 11), {{0, gbkText(1000)}}));
         QCOMPARE(readAll(memoFile(dir, "m.dbf")), memo); // unchanged text: nothing written
-
-        f->writeRecord(0, f->buildRecord(QByteArray(f->recordData(0), 11), {{0, gbkText(1100)}}));
-        QCOMPARE(pointer(0), 4); // moved past the second memo
-        QCOMPARE(f->memoText(f->recordData(0), 0), gbkText(1100));
+        QCOMPARE(f->memoText(f->recordData(0), 0), gbkText(1000));
         QCOMPARE(f->memoText(f->recordData(1), 0), QStringLiteral("second"));
 
         f->writeRecord(0, f->buildRecord(QByteArray(f->recordData(0), 11), {{0, QString()}}));
