@@ -1645,7 +1645,9 @@ void DbfFile::pack() {
         fail(tableTemp, errno);
     }
     // Memo first, table last: a crash in between leaves the new memo with the complete new
-    // table beside it under its temp name, which the next open puts in place.
+    // table beside it under its temp name, which the next open puts in place. A program that
+    // reads the folder in that moment sees the new memo beside the old table; two renames
+    // cannot be made one, and no other holder of ours can be open while we pack.
     if (withMemo &&
         ::rename(QFile::encodeName(memoTemp).constData(), QFile::encodeName(f.memoPath).constData()) != 0) {
         fail(f.memoPath, errno);
