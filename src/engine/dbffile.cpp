@@ -189,6 +189,8 @@ struct DbfFile::Impl {
     mutable bool memoStartsValid = false;
     mutable quint64 memoStamp = 0; // bumped whenever memo blocks may have changed under us
     mutable quint64 lastMemoStamp = ~quint64(0);
+    mutable qint64 lastMemoSize = -1;
+    mutable qint64 lastMemoWritten = -1;
     mutable quint32 lastMemoBlock = 0;
     mutable QByteArray lastMemoText;
     // Memos longer than a block, by first block: a memo many records share is read once.
@@ -824,11 +826,22 @@ QByteArray DbfFile::Impl::readMemo(quint32 block) const {
     if (memoFd < 0 || block == 0) {
         return QByteArray();
     }
-    if (lastMemoStamp != memoStamp) {
+    // Memo blocks are never rewritten in place, but a failed statement elsewhere may cut its
+    // new blocks off and a later one fill them again: what was read stays good only while
+    // nobody has written to the memo file since.
+    struct stat st {};
+    if (::fstat(memoFd, &st) != 0) {
+        return QByteArray();
+    }
+    const qint64 size = st.st_size;
+    const auto written = qint64(st.st_mtim.tv_sec) * 1000000000 + st.st_mtim.tv_nsec;
+    if (lastMemoStamp != memoStamp || lastMemoSize != size || lastMemoWritten != written) {
         longMemos.clear();
         longMemoBytes = 0;
         lastMemoBlock = 0;
         lastMemoStamp = memoStamp;
+        lastMemoSize = size;
+        lastMemoWritten = written;
     }
     if (block == lastMemoBlock) {
         return lastMemoText;
@@ -836,7 +849,6 @@ QByteArray DbfFile::Impl::readMemo(quint32 block) const {
     if (const auto it = longMemos.find(block); it != longMemos.end()) {
         return it->second;
     }
-    const qint64 size = memoFileSize();
     const qint64 start = qint64(block) * memoBlockSize;
     if (start >= size) {
         return QByteArray();
