@@ -7,7 +7,6 @@
 
 #include "engine/dbffile.h"
 #include "engine/error.h"
-#include "engine/folderlock.h"
 #include "engine/query.h"
 #include "engine/sql.h"
 
@@ -69,13 +68,8 @@ int main(int argc, char** argv) {
         return 1;
     }
     const QString folder = args[0];
-    // A change waits for no one: it is refused while the program or another tool holds the folder.
-    FolderLock lock;
-    QString lockError;
-    if ((pack || !isSelect(args[1])) && !lock.tryLock(folder, &lockError)) {
-        fail(lockError);
-        return 1;
-    }
+    // No folder lock: each statement takes the table's own write lock, so tamsel-sql may write
+    // beside the running program (pack needs the table to itself and is refused while it is open).
     try {
         if (pack) {
             DbfFile::open(folder, args[2], OpenMode::Exclusive)->pack();

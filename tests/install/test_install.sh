@@ -53,8 +53,6 @@ done
 # The writer lock the command-line tools take keeps the program and the tools out.
 flock -n "$old/tamsel.lock" "$tamsel" --data "$old" --self-check 2>"$root/err" && fail "ran while locked"
 grep -q '正由另一个程序' "$root/err" || fail "no message while locked"
-flock -n "$old/tamsel.lock" "$usr/bin/tamsel-sql" "$old" "delete from pelk" 2>/dev/null &&
-  fail "tamsel-sql wrote while locked"
 
 # Not a data folder: refused with the list of what is missing, and left as it was.
 bad=$root/bad
