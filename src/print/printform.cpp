@@ -340,18 +340,23 @@ void TPrintForm::print(const QList<Sheet>& sheets, const QString& title) {
     }
 }
 
-void TPrintForm::PreviewPage(const QString& name) {
-    QList<Sheet> sheets;
+bool TPrintForm::layoutPage(const QString& name, QList<Sheet>& sheets) {
     try {
         BusyCursor busy;
         sheets = preparedPage(name).layout();
+        return true;
     } catch (const DocumentError& e) {
         showError(e.message());
-        return;
     } catch (const engine::EngineError& e) {
         showError(e.message());
-        return;
     }
+    return false;
+}
+
+void TPrintForm::PreviewPage(const QString& name) {
+    QList<Sheet> sheets;
+    if (!layoutPage(name, sheets))
+        return;
     QPrinter printer(QPrinter::HighResolution);
     preparePrinter(printer, name);
     QPrintPreviewDialog preview(&printer, this);
@@ -364,16 +369,8 @@ void TPrintForm::PreviewPage(const QString& name) {
 
 void TPrintForm::PrintSection(const QString& name) {
     QList<Sheet> sheets;
-    try {
-        BusyCursor busy;
-        sheets = preparedPage(name).layout();
-    } catch (const DocumentError& e) {
-        showError(e.message());
+    if (!layoutPage(name, sheets))
         return;
-    } catch (const engine::EngineError& e) {
-        showError(e.message());
-        return;
-    }
     print(sheets, name);
 }
 

@@ -79,6 +79,8 @@ public slots:
     void ExportPdf();                       // 导出PDF: the whole form into a file, then opened
 
 private:
+    // Lays out one page's sheets; false, after showing the error, when it cannot be prepared.
+    bool layoutPage(const QString& name, QList<Sheet>& sheets);
     void showPanel(QWidget* panel);
     void outputWord(WordButton button);
     Prefetched prefetched() const;
