@@ -1,5 +1,6 @@
 #include "core/child_list.h"
 
+#include "core/keyboard.h"
 #include "core/main_form.h"
 #include "engine/dataset.h"
 #include "engine/error.h"
@@ -399,9 +400,13 @@ void bindGrid(QTableView* grid, GridModel* model) {
 }
 
 ListPage::ListPage(core::TDM& dm, core::TMainForm& mainForm, QWidget* parent)
-    : QDialog(parent), m_dm(dm), m_main(mainForm) {}
+    : QDialog(parent), m_dm(dm), m_main(mainForm) {
+    keyboard::prepare(this);
+}
 
-void ListPage::reject() {}
+void ListPage::reject() {
+    keyboard::pressExit(this);
+}
 
 void ListPage::resizeEvent(QResizeEvent* event) {
     QDialog::resizeEvent(event);
@@ -411,6 +416,7 @@ void ListPage::resizeEvent(QResizeEvent* event) {
 EntryDialog::EntryDialog(QString addCaption, QString modifyCaption, QWidget* parent)
     : QDialog(parent), m_addCaption(std::move(addCaption)), m_modifyCaption(std::move(modifyCaption)) {
     setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint);
+    keyboard::prepare(this);
 }
 
 int EntryDialog::Execute(const QString& caption) {

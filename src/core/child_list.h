@@ -163,7 +163,7 @@ public:
     ListPage(core::TDM& dm, core::TMainForm& mainForm, QWidget* parent);
 
     GridModel* gridModel() const { return m_model; }
-    // Esc does not leave the page: only 退出 does, which may check the list first.
+    // Esc runs 退出, which may check the list first; the page never just closes.
     void reject() override;
 
 protected:

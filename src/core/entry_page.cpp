@@ -2,6 +2,7 @@
 // error box and the page button's done mark.
 #include "core/entry_page.h"
 
+#include "core/keyboard.h"
 #include "core/main_form.h"
 #include "core/page_helpers.h"
 #include "engine/error.h"
@@ -18,9 +19,12 @@ EntryPage::EntryPage(TDM& dm, TMainForm& mainForm, QWidget* parent)
     // No close box: the page is left through 退出, which offers to save.
     setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint);
     resize(kPageWidth, kPageHeight);
+    keyboard::prepare(this);
 }
 
-void EntryPage::reject() {}
+void EntryPage::reject() {
+    keyboard::pressExit(this);
+}
 
 void EntryPage::closeEvent(QCloseEvent* event) {
     event->ignore();

@@ -21,7 +21,7 @@ public:
     // Writes the page into its record; false after telling the user, the record as it was.
     virtual bool store() = 0;
 
-    // Esc does not leave the page: only 退出 does, which may offer to save first.
+    // Esc runs 退出, which may offer to save first; the page never just closes.
     void reject() override;
 
 protected:

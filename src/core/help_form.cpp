@@ -1,5 +1,7 @@
 #include "core/help_form.h"
 
+#include "core/keyboard.h"
+
 #include "ui_help_form.h"
 
 #include <QFile>
@@ -9,6 +11,8 @@ namespace tamsel::core {
 
 THelpForm::THelpForm(QWidget* parent) : QDialog(parent), m_ui(std::make_unique<Ui::THelpForm>()) {
     m_ui->setupUi(this);
+    keyboard::prepare(this);
+    m_ui->Button1->setDefault(true); // Return in an edit
     connect(m_ui->Button1, &QPushButton::clicked, this, &THelpForm::Button1Click);
 }
 

@@ -2,6 +2,7 @@
 
 #include "core/achievement_grid_model.h"
 #include "core/data_module.h"
+#include "core/keyboard.h"
 #include "core/page_helpers.h"
 #include "core/query_builder.h"
 #include "engine/error.h"
@@ -83,6 +84,7 @@ void cancelEdit(engine::Dataset& dataset) {
 
 TMainForm::TMainForm(QWidget* parent) : QWidget(parent), m_ui(std::make_unique<Ui::TMainForm>()) {
     m_ui->setupUi(this);
+    keyboard::prepare(this);
     setupControls();
     connectHandlers();
     new QueryBuilder(*this); // a child of the window, wired to the lower panel

@@ -1,6 +1,7 @@
 #include "core/main_items_dialog.h"
 
 #include "core/data_module.h"
+#include "core/keyboard.h"
 #include "core/lifecycle.h"
 #include "core/main_form.h"
 #include "core/page_helpers.h"
@@ -33,6 +34,8 @@ QString TFormNew::changeCaption() {
 
 TFormNew::TFormNew(QWidget* parent) : QDialog(parent), m_ui(std::make_unique<Ui::TFormNew>()) {
     m_ui->setupUi(this);
+    keyboard::prepare(this);
+    m_ui->Button1->setDefault(true); // Return in an edit
     setFixedSize(480, 288);
     m_ui->cbYear->setText(QString::number(kFirstYear));
     m_ui->cbYear->setMaximumWidth(64);

@@ -1,6 +1,7 @@
 #include "core/year_change_dialog.h"
 
 #include "core/data_module.h"
+#include "core/keyboard.h"
 #include "core/lifecycle.h"
 #include "engine/error.h"
 #include "engine/query.h"
@@ -23,6 +24,8 @@ const QString& incomingFile() {
 
 Tformformat::Tformformat(QWidget* parent) : QDialog(parent), m_ui(std::make_unique<Ui::Tformformat>()) {
     m_ui->setupUi(this);
+    keyboard::prepare(this);
+    m_ui->btnsave->setDefault(true); // Return in an edit
     setFixedSize(size());
     connect(m_ui->btnsave, &QPushButton::clicked, this, &Tformformat::btnsaveClick);
     connect(m_ui->btnexit, &QPushButton::clicked, this, &Tformformat::btnexitClick);

@@ -31,6 +31,7 @@ QString comparable(QString text) {
 TFpage9::TFpage9(core::TDM& dm, core::TMainForm& mainForm, QWidget* parent)
     : EntryPage(dm, mainForm, parent), m_ui(std::make_unique<Ui::TFpage9>()) {
     m_ui->setupUi(this);
+    m_ui->BtnSave->setDefault(true); // Return in an edit
     setObjectName(QStringLiteral("TFpage9"));
     QFont small = font();
     small.setPixelSize(12);

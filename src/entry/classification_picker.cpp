@@ -1,6 +1,7 @@
 #include "entry/classification_picker.h"
 
 #include "core/data_module.h"
+#include "core/keyboard.h"
 #include "core/page_helpers.h"
 #include "engine/dbffile.h"
 #include "engine/error.h"
@@ -200,6 +201,8 @@ QVariant ClassTreeModel::data(const QModelIndex& index, int role) const {
 TFormTree::TFormTree(engine::Table& table, QWidget* parent)
     : QDialog(parent), m_ui(std::make_unique<Ui::TFormTree>()), m_table(table) {
     m_ui->setupUi(this);
+    core::keyboard::prepare(this);
+    m_ui->Button1->setDefault(true); // Return in an edit
     m_model = new ClassTreeModel(this);
     m_ui->TreeView1->setModel(m_model);
     m_ui->Button1->setAccessibleName(m_ui->Button1->text());

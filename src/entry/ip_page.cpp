@@ -64,6 +64,7 @@ void uncheckRadio(QAbstractButton* button) {
 TFpage2::TFpage2(core::TDM& dm, core::TMainForm& mainForm, TFpage6* patents, QWidget* parent)
     : EntryPage(dm, mainForm, parent), m_ui(std::make_unique<Ui::TFpage2>()), m_patents(patents) {
     m_ui->setupUi(this);
+    m_ui->btnSave02->setDefault(true); // Return in an edit
     setObjectName(QStringLiteral("TFpage2"));
     QFont small = font();
     small.setPixelSize(12);

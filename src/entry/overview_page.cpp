@@ -89,6 +89,7 @@ bool isMemo(const QString& field) {
 TFpage1::TFpage1(core::TDM& dm, core::TMainForm& mainForm, TFormTree* picker, QWidget* parent)
     : EntryPage(dm, mainForm, parent), m_ui(std::make_unique<Ui::TFpage1>()), m_picker(picker) {
     m_ui->setupUi(this);
+    m_ui->btnSave->setDefault(true); // Return in an edit
     setObjectName(QStringLiteral("TFpage1"));
     QFont small = font();
     small.setPixelSize(12);

@@ -2,6 +2,7 @@
 
 #include "core/data_module.h"
 #include "core/field_limits.h"
+#include "core/keyboard.h"
 #include "core/main_form.h"
 #include "core/page_helpers.h"
 #include "engine/error.h"
@@ -29,6 +30,8 @@ QString TFinto6::editCaption() {
 TFinto6::TFinto6(core::TDM& dm, core::TMainForm& mainForm, QWidget* parent)
     : QDialog(parent), m_ui(std::make_unique<Ui::TFinto6>()), m_dm(dm), m_main(mainForm) {
     m_ui->setupUi(this);
+    core::keyboard::prepare(this);
+    m_ui->btnSave->setDefault(true); // Return in an edit
     setObjectName(QStringLiteral("TFinto6"));
     setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint);
     QFont small = font();
@@ -173,7 +176,9 @@ void TFinto6::btnQuitClick() {
     done(QDialog::Rejected);
 }
 
-void TFinto6::reject() {}
+void TFinto6::reject() {
+    core::keyboard::pressExit(this);
+}
 
 void TFinto6::done(int result) {
     QDialog::done(result);

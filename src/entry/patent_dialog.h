@@ -39,7 +39,7 @@ public slots:
     void btnQuitClick(); // 退出
 
 public:
-    // The dialog is left through 退出; Esc does nothing.
+    // Esc runs 退出; the dialog never just closes.
     void reject() override;
     void done(int result) override;
 

@@ -1,6 +1,7 @@
 #include "entry/patents_page.h"
 
 #include "core/data_module.h"
+#include "core/keyboard.h"
 #include "core/main_form.h"
 #include "core/page_helpers.h"
 #include "engine/error.h"
@@ -22,6 +23,8 @@ using platform::Icon;
 TFpage6::TFpage6(core::TDM& dm, core::TMainForm& mainForm, TFinto6* dialog, QWidget* parent)
     : QDialog(parent), m_ui(std::make_unique<Ui::TFpage6>()), m_dm(dm), m_main(mainForm), m_dialog(dialog) {
     m_ui->setupUi(this);
+    core::keyboard::prepare(this);
+    m_ui->btnEdit->setDefault(true); // Return in an edit
     setObjectName(QStringLiteral("TFpage6"));
     setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint);
     resize(core::kPageWidth, core::kPageHeight);
@@ -195,7 +198,9 @@ void TFpage6::FormClose() {
     m_main.ApplyCompleteness();
 }
 
-void TFpage6::reject() {}
+void TFpage6::reject() {
+    core::keyboard::pressExit(this);
+}
 
 void TFpage6::done(int result) {
     QDialog::done(result);

@@ -51,7 +51,7 @@ public slots:
     void btnQuitClick();   // 退出
 
 public:
-    // The list is left through 退出; Esc does nothing.
+    // Esc runs 退出; the list never just closes.
     void reject() override;
     void done(int result) override;
 

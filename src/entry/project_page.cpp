@@ -93,6 +93,7 @@ QVariant amountValue(const QString& text) {
 TFpage3::TFpage3(core::TDM& dm, core::TMainForm& mainForm, QWidget* parent)
     : EntryPage(dm, mainForm, parent), m_ui(std::make_unique<Ui::TFpage3>()) {
     m_ui->setupUi(this);
+    m_ui->BtnSave->setDefault(true); // Return in an edit
     setObjectName(QStringLiteral("TFpage3"));
     QFont small = font();
     small.setPixelSize(12);

@@ -3,6 +3,7 @@
 #include "exchange/code_manage_dialog.h"
 
 #include "core/data_module.h"
+#include "core/keyboard.h"
 #include "core/main_form.h"
 #include "core/query_builder.h"
 #include "engine/error.h"
@@ -32,6 +33,7 @@ public:
 TFcodeManage::TFcodeManage(core::TDM& dm, core::TMainForm& main, QWidget* parent)
     : QDialog(parent), m_ui(std::make_unique<Ui::TFcodeManage>()), m_dm(dm), m_main(main) {
     m_ui->setupUi(this);
+    core::keyboard::prepare(this);
     OpenDialog1 = [this](const QString& title) {
         return QFileDialog::getOpenFileName(this, title, QString(), QStringLiteral("*.*"));
     };

@@ -3,6 +3,7 @@
 
 #include "exchange/export_dialog.h"
 
+#include "core/keyboard.h"
 #include "engine/error.h"
 #include "exchange/exchangeerror.h"
 #include "exchange/exchangeformat.h"
@@ -28,6 +29,8 @@ TFormout::TFormout(QString dataFolder, QWidget* parent)
     : QDialog(parent), m_dataFolder(std::move(dataFolder)), m_ui(std::make_unique<Ui::TFormout>()),
       m_rows(new AchievementRowsModel(false, this)), m_dirs(new QFileSystemModel(this)) {
     m_ui->setupUi(this);
+    core::keyboard::prepare(this);
+    m_ui->Button2->setDefault(true); // Return in an edit
     m_ui->DBGrid1->setModel(m_rows);
     m_ui->DBGrid1->setEditTriggers(QAbstractItemView::NoEditTriggers);
     m_ui->DBGrid1->horizontalHeader()->setStretchLastSection(true);

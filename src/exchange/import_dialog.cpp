@@ -3,6 +3,7 @@
 
 #include "exchange/import_dialog.h"
 
+#include "core/keyboard.h"
 #include "engine/dbffile.h"
 #include "engine/error.h"
 #include "exchange/archiver.h"
@@ -49,6 +50,7 @@ TFormin::TFormin(QString dataFolder, QWidget* parent)
     : QDialog(parent), m_dataFolder(std::move(dataFolder)), m_ui(std::make_unique<Ui::TFormin>()),
       m_rows(new AchievementRowsModel(true, this)) {
     m_ui->setupUi(this);
+    core::keyboard::prepare(this);
     m_ui->DBGrid1->setModel(m_rows);
     m_ui->DBGrid1->setEditTriggers(QAbstractItemView::NoEditTriggers);
     m_ui->DBGrid1->horizontalHeader()->setStretchLastSection(true);

@@ -42,6 +42,7 @@ TFinto7::TFinto7(core::TDM& dm, core::TMainForm& mainForm, QWidget* parent)
     : EntryDialog(addCaption(), modifyCaption(), parent), m_ui(std::make_unique<Ui::TFinto7>()), m_dm(dm),
       m_main(mainForm) {
     m_ui->setupUi(this);
+    m_ui->Button1->setDefault(true); // Return in an edit
     m_ui->cbwy_191->addItems({kChair, QStringLiteral("副主任委员"), kMember});
     for (QComboBox* combo : {m_ui->cbwy_191, m_ui->cbwy_193, m_ui->cbwy_198})
         combo->setMinimumWidth(160);

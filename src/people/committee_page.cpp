@@ -20,6 +20,7 @@ const QString kNumber = QStringLiteral("ITEM_190");
 TFpage7::TFpage7(core::TDM& dm, core::TMainForm& mainForm, TFinto7* into7, QWidget* parent)
     : ListPage(dm, mainForm, parent), m_ui(std::make_unique<Ui::TFpage7>()) {
     m_ui->setupUi(this);
+    m_ui->btnSave01->setDefault(true); // Return in an edit
     m_into7 = cl::sharedOrOwn(into7, m_ownInto7, dm, mainForm, this);
     cl::dressPage(this, m_ui->Panel1);
     const auto sex = cl::codeTexts({{"0", "男"}, {"1", "女"}});

@@ -30,6 +30,7 @@ TFinto8::TFinto8(core::TDM& dm, core::TMainForm& mainForm, QWidget* parent)
     : EntryDialog(addCaption(), modifyCaption(), parent), m_ui(std::make_unique<Ui::TFinto8>()), m_dm(dm),
       m_main(mainForm) {
     m_ui->setupUi(this);
+    m_ui->Button1->setDefault(true); // Return in an edit
     m_ui->edt_182_y->setMaxLength(4);
     m_ui->edt_182_m->setMaxLength(2);
     m_ui->edt_182_y->setFixedWidth(60);

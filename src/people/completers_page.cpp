@@ -22,6 +22,7 @@ const QString kNumber = QStringLiteral("ITEM_187");
 TFpage8::TFpage8(core::TDM& dm, core::TMainForm& mainForm, TFinto8* into8, TFormWcr* formWcr, QWidget* parent)
     : ListPage(dm, mainForm, parent), m_ui(std::make_unique<Ui::TFpage8>()) {
     m_ui->setupUi(this);
+    m_ui->Button3->setDefault(true); // Return in an edit
     m_into8 = cl::sharedOrOwn(into8, m_ownInto8, dm, mainForm, this);
     m_formWcr = cl::sharedOrOwn(formWcr, m_ownFormWcr, dm, mainForm, this);
     cl::dressPage(this, m_ui->Panel1);

@@ -1,6 +1,7 @@
 #include "people/quick_add_dialog.h"
 
 #include "core/data_module.h"
+#include "core/keyboard.h"
 #include "core/main_form.h"
 #include "core/page_helpers.h"
 #include "engine/error.h"
@@ -23,6 +24,8 @@ namespace cl = core::childlist;
 TFormWcr::TFormWcr(core::TDM& dm, core::TMainForm& mainForm, QWidget* parent)
     : QDialog(parent), m_ui(std::make_unique<Ui::TFormWcr>()), m_dm(dm), m_main(mainForm) {
     m_ui->setupUi(this);
+    core::keyboard::prepare(this);
+    m_ui->BitBtn1->setDefault(true); // Return in an edit
     setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint);
     m_model = new cl::GridModel(dm.TblwcrNew,
                                 {{QStringLiteral("item_180"), QStringLiteral("名称"), {}, false},

@@ -2,6 +2,7 @@
 #include "print/printform.h"
 
 #include "core/data_module.h"
+#include "core/keyboard.h"
 #include "engine/error.h"
 #include "platform/opendocument.h"
 #include "platform/prompt.h"
@@ -127,6 +128,7 @@ void TPrintForm::setPdfChooser(PdfChooser chooser) {
 TPrintForm::TPrintForm(core::TDM& dm, QWidget* parent)
     : QDialog(parent), m_dm(&dm), m_ui(std::make_unique<Ui::TPrintForm>()) {
     m_ui->setupUi(this);
+    core::keyboard::prepare(this);
     connect(m_ui->YY_Button, &QPushButton::clicked, this, &TPrintForm::YY_ButtonClick);
     connect(m_ui->RJ_Button, &QPushButton::clicked, this, &TPrintForm::RJ_ButtonClick);
     connect(m_ui->YY_SButton, &QPushButton::clicked, this, &TPrintForm::YY_SButtonClick);

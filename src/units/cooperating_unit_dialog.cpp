@@ -24,6 +24,7 @@ TFinto5::TFinto5(core::TDM& dm, core::TMainForm& mainForm, QWidget* parent)
     : EntryDialog(addCaption(), modifyCaption(), parent), m_ui(std::make_unique<Ui::TFinto5>()), m_dm(dm),
       m_main(mainForm) {
     m_ui->setupUi(this);
+    m_ui->Button1->setDefault(true); // Return in an edit
     m_ui->edtdw_172->setFixedWidth(100);
     m_ui->edt_176->setFixedWidth(60);
     m_main.AcceptDigitsOnly(m_ui->edtdw_172);

@@ -21,6 +21,7 @@ const QString kNumber = QStringLiteral("ITEM_176");
 TFpage5::TFpage5(core::TDM& dm, core::TMainForm& mainForm, TFinto5* into5, QWidget* parent)
     : ListPage(dm, mainForm, parent), m_ui(std::make_unique<Ui::TFpage5>()) {
     m_ui->setupUi(this);
+    m_ui->btnSave01->setDefault(true); // Return in an edit
     m_into5 = cl::sharedOrOwn(into5, m_ownInto5, dm, mainForm, this);
     cl::dressPage(this, m_ui->Panel1);
     m_model = new cl::GridModel(dm.QryCgwcdw,

@@ -49,6 +49,7 @@ TFinto11::TFinto11(core::TDM& dm, core::TMainForm& mainForm, QWidget* parent)
     : EntryDialog(addCaption(), modifyCaption(), parent), m_ui(std::make_unique<Ui::TFinto11>()), m_dm(dm),
       m_main(mainForm) {
     m_ui->setupUi(this);
+    m_ui->Button1->setDefault(true); // Return in an edit
     m_ui->Edt_both_1->setFixedWidth(60);
     m_ui->edt_both_2->setFixedWidth(40);
     cl::nameControls(this);

@@ -61,6 +61,7 @@ void renumber(engine::Table& t) {
 TFpage11::TFpage11(core::TDM& dm, core::TMainForm& mainForm, TFinto11* into11, QWidget* parent)
     : ListPage(dm, mainForm, parent), m_ui(std::make_unique<Ui::TFpage11>()) {
     m_ui->setupUi(this);
+    m_ui->Button3->setDefault(true); // Return in an edit
     m_into11 = cl::sharedOrOwn(into11, m_ownInto11, dm, mainForm, this);
     cl::dressPage(this, m_ui->Panel1);
     m_model = new cl::GridModel(

@@ -42,6 +42,7 @@ const QList<std::pair<const char*, const char*>>& comparedEdits() {
 TFpage4::TFpage4(core::TDM& dm, core::TMainForm& mainForm, Tdw_Form* dwForm, QWidget* parent)
     : EntryPage(dm, mainForm, parent), m_ui(std::make_unique<Ui::TFpage4>()), m_dwForm(dwForm) {
     m_ui->setupUi(this);
+    m_ui->btnSave01->setDefault(true); // Return in an edit
     setObjectName(QStringLiteral("TFpage4"));
     QFont small = font();
     small.setPixelSize(12);

@@ -90,6 +90,7 @@ TFpage10::TFpage10(core::TDM& dm, core::TMainForm& mainForm, entry::TFormTree* p
     : ListPage(dm, mainForm, parent), m_ui(std::make_unique<Ui::TFpage10>()), m_picker(picker),
       m_leaders(leaders) {
     m_ui->setupUi(this);
+    m_ui->btnSave01->setDefault(true); // Return in an edit
     if (!m_picker) {
         m_ownPicker = std::make_unique<entry::TFormTree>(dm);
         m_picker = m_ownPicker.get();

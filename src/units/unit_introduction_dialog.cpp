@@ -1,5 +1,7 @@
 #include "units/unit_introduction_dialog.h"
 
+#include "core/keyboard.h"
+
 #include "ui_unit_introduction_dialog.h"
 
 namespace tamsel::units {
@@ -8,6 +10,8 @@ Tformunitintrod::Tformunitintrod(core::TDM& dm, QWidget* parent)
     : UnitMemoDialog(dm, QStringLiteral("unitintrod"), parent),
       m_ui(std::make_unique<Ui::Tformunitintrod>()) {
     m_ui->setupUi(this);
+    core::keyboard::prepare(this);
+    m_ui->Button1->setDefault(true); // Return in an edit
     setObjectName(QStringLiteral("Tformunitintrod"));
     attach(m_ui->Memo1, m_ui->Button1, m_ui->Button2);
 }

@@ -68,6 +68,7 @@ QStringList TFpage4a::codeItems() {
 TFpage4a::TFpage4a(core::TDM& dm, core::TMainForm& mainForm, entry::TFormTree* picker, QWidget* parent)
     : EntryPage(dm, mainForm, parent), m_ui(std::make_unique<Ui::TFpage4a>()), m_picker(picker) {
     m_ui->setupUi(this);
+    m_ui->btnSave01->setDefault(true); // Return in an edit
     setObjectName(QStringLiteral("TFpage4a"));
     QFont small = font();
     small.setPixelSize(12);

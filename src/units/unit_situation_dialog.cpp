@@ -47,6 +47,7 @@ QString listValue(const QComboBox* combo) {
 Tdw_Form::Tdw_Form(core::TDM& dm, core::TMainForm& mainForm, QWidget* parent)
     : EntryPage(dm, mainForm, parent), m_ui(std::make_unique<Ui::Tdw_Form>()) {
     m_ui->setupUi(this);
+    m_ui->Button1->setDefault(true); // Return in an edit
     setObjectName(QStringLiteral("Tdw_Form"));
     QFont small = font();
     small.setPixelSize(12);

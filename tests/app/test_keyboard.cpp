@@ -1,0 +1,212 @@
+// Every window of the program by keyboard alone: Tab reaches each control and comes back to the
+// first, grids and memos pass Tab on, Esc leaves as 退出 does and Return presses the main action.
+#include "app/windows.h"
+#include "core/application.h"
+#include "core/keyboard.h"
+#include "core/main_form.h"
+#include "core/welcome_window.h"
+#include "support/controls.h"
+#include "support/focuschain.h"
+#include "support/scriptedui.h"
+#include "support/testfolder.h"
+#include "support/testmain.h"
+
+#include <QAbstractButton>
+#include <QDate>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTest>
+#include <algorithm>
+#include <memory>
+
+using namespace tamsel;
+using test::ScriptedUi;
+
+class TestKeyboard : public QObject {
+    Q_OBJECT
+private slots:
+    void initTestCase();
+    void cleanupTestCase();
+    void tabReachesEveryControl_data();
+    void tabReachesEveryControl();
+    void escapeAndReturn_data();
+    void escapeAndReturn();
+
+private:
+    QWidget* window(const QString& name) const;
+
+    std::unique_ptr<test::TestFolder> m_folder;
+    std::unique_ptr<test::TestFolder> m_lockFolder;
+    std::unique_ptr<core::Application> m_app;
+};
+
+void TestKeyboard::initTestCase() {
+    m_folder = std::make_unique<test::TestFolder>();
+    m_folder->copyDeliveredData();
+    test::appendRecord(m_folder->path(), QStringLiteral("unit.dbf"),
+                       {{QStringLiteral("ITEM_9"), QStringLiteral("测试研究院")}});
+    test::appendRecord(
+        m_folder->path(), QStringLiteral("pelk.dbf"),
+        {{QStringLiteral("ITEM_4"), QString::number(QDate::currentDate().year()) + QStringLiteral("000001")},
+         {QStringLiteral("ITEM_DQDM"), QStringLiteral(".")},
+         {QStringLiteral("ITEM_CGLB"), QStringLiteral("1")},
+         {QStringLiteral("ITEM_3"), QStringLiteral("键盘成果")},
+         {QStringLiteral("ITEM_9"), QStringLiteral("测试研究院")}});
+    m_lockFolder = std::make_unique<test::TestFolder>();
+    core::Application::Options options;
+    options.dataPath = m_folder->path();
+    options.lockFolder = m_lockFolder->path();
+    options.createOtherWindows = app::createOtherWindows;
+    m_app = std::make_unique<core::Application>(options);
+    QVERIFY(m_app->start());
+    ScriptedUi ui;
+    ui.expectModal(QStringLiteral("Tformwel"), [](QWidget* w) {
+        auto* welcome = qobject_cast<core::Tformwel*>(w);
+        welcome->Timer1Timer();
+        return welcome->result();
+    });
+    m_app->mainForm()->FormShow();
+    TAMSEL_VERIFY_UI(ui);
+    // Pages done, so the main window's list and commands are open to the keyboard too.
+    for (QPushButton* button : m_app->mainForm()->pageButtons())
+        core::TMainForm::setPageDone(button, true);
+    QVERIFY(m_app->mainForm()->ApplyCompleteness());
+}
+
+void TestKeyboard::cleanupTestCase() {
+    m_app.reset();
+}
+
+QWidget* TestKeyboard::window(const QString& name) const {
+    for (QWidget* w : QApplication::allWidgets()) {
+        if (w->isWindow() && w->objectName() == name)
+            return w;
+    }
+    qFatal("no window %s", qPrintable(name));
+}
+
+void TestKeyboard::tabReachesEveryControl_data() {
+    QTest::addColumn<QString>("name");
+    for (const char* name :
+         {"TMainForm", "TFpage1",   "TFpage2",      "TFpage3",    "TFpage9",  "TFpage6",
+          "TFinto6",   "TFormTree", "TFpage4",      "TFpage4a",   "Tdw_Form", "TFpage5",
+          "TFinto5",   "TFpage10",  "TFpage11",     "TFinto11",   "TFpage7",  "TFinto7",
+          "TFpage8",   "TFinto8",   "TFpage12",     "TFormWcr",   "TFormNew", "Tformformat",
+          "TFormout",  "TFormin",   "TFcodeManage", "TPrintForm", "THelpForm"})
+        QTest::newRow(name) << QString::fromLatin1(name);
+}
+
+void TestKeyboard::tabReachesEveryControl() {
+    QFETCH(QString, name);
+    QWidget* w = window(name);
+    ScriptedUi ui; // showing a page loads its record; no box may come up
+    w->show();
+    QWidget* start = nullptr;
+    for (QWidget* c : core::keyboard::formOrder(w)) {
+        if (test::isTabStop(c)) {
+            start = c;
+            break;
+        }
+    }
+    QVERIFY(start);
+    QVERIFY(test::showAndFocus(w, start));
+    const QList<QWidget*> stops = test::tabStops(w);
+    const QList<QWidget*> reached = test::tabWalk(start, int(stops.size()) * 2 + 4);
+    QStringList names;
+    for (QWidget* r : reached)
+        names << r->objectName();
+    QStringList missed;
+    for (QWidget* s : stops) {
+        const QList<QWidget*> group = test::radioGroup(s);
+        if (std::none_of(group.begin(), group.end(), [&](QWidget* g) { return reached.contains(g); }))
+            missed << s->objectName() + QLatin1Char('(') + QLatin1String(s->metaObject()->className()) +
+                          QLatin1Char(')');
+    }
+    w->hide();
+    TAMSEL_VERIFY_UI(ui);
+    QVERIFY2(!reached.isEmpty() && reached.last() == start,
+             qPrintable(QStringLiteral("the chain does not close: ") + names.join(QLatin1Char(' '))));
+    QVERIFY2(missed.isEmpty(), qPrintable(QStringLiteral("never reached: ") + missed.join(QLatin1Char(' '))));
+}
+
+void TestKeyboard::escapeAndReturn_data() {
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<QString>("control"); // focused; typed into when typed is given
+    QTest::addColumn<QString>("typed");
+    QTest::addColumn<int>("key");
+    QTest::addColumn<QString>("box"); // "caption|text" of the one box expected; a question is answered 否
+    QTest::addColumn<bool>("closes");
+    const int esc = Qt::Key_Escape;
+    const int ret = Qt::Key_Return;
+    const QString none;
+    const QString changed = QStringLiteral("请注意！|记录已经更改,是否保存？");
+    QTest::newRow("page: Esc asks") << "TFpage9"
+                                    << "Edt_301"
+                                    << "X1" << esc << changed << true;
+    QTest::newRow("page: Esc unchanged") << "TFpage9"
+                                         << "Edt_301"
+                                         << "" << esc << none << true;
+    QTest::newRow("page: Return stores") << "TFpage9"
+                                         << "Edt_301"
+                                         << "X1" << ret << "Tamsel|储存成功！" << false;
+    QTest::newRow("page: Return on 退出") << "TFpage9"
+                                          << "BtnQuit"
+                                          << "" << ret << none << true;
+    QTest::newRow("list: Esc") << "TFpage5"
+                               << "DBGrid2"
+                               << "" << esc << none << true;
+    QTest::newRow("dialog: Esc") << "Tformformat"
+                                 << "edt_4"
+                                 << "" << esc << none << true;
+    QTest::newRow("dialog: Return on 退出, not default") << "Tformformat"
+                                                         << "btnexit"
+                                                         << "" << ret << none << true;
+    QTest::newRow("dialog: Return") << "TFormNew"
+                                    << "edt_3"
+                                    << "X1" << ret << "Tamsel|成果第一完成单位不能为空！" << false;
+}
+
+void TestKeyboard::escapeAndReturn() {
+    QFETCH(QString, name);
+    QFETCH(QString, control);
+    QFETCH(QString, typed);
+    QFETCH(int, key);
+    QFETCH(QString, box);
+    QFETCH(bool, closes);
+    bool closed = false;
+    // Presses the key in the shown window, as the user would.
+    const auto drive = [&](QWidget* w) {
+        auto* target = test::control<QWidget>(w, control);
+        if (!test::showAndFocus(w, target))
+            return -1;
+        if (!typed.isEmpty())
+            QTest::keyClicks(target, typed);
+        QTest::keyClick(target, Qt::Key(key));
+        closed = !w->isVisible();
+        w->hide();
+        return 0;
+    };
+    // Pages open through the main window, which loads their record.
+    const core::WindowHooks& hooks = m_app->mainForm()->Hooks;
+    const std::function<void()> open = name == QLatin1String("TFpage9")   ? hooks.page09
+                                       : name == QLatin1String("TFpage5") ? hooks.page05
+                                                                          : nullptr;
+    ScriptedUi ui;
+    if (open) {
+        ui.expectModal(name, drive);
+    }
+    if (!box.isEmpty()) {
+        const QString caption = box.section(QLatin1Char('|'), 0, 0);
+        ui.expectBox(caption, box.section(QLatin1Char('|'), 1),
+                     caption == QStringLiteral("请注意！") ? platform::No : platform::Ok);
+    }
+    if (open)
+        open();
+    else
+        QCOMPARE(drive(window(name)), 0);
+    TAMSEL_VERIFY_UI(ui);
+    QCOMPARE(closed, closes);
+}
+
+TAMSEL_TEST(TestKeyboard)
+#include "test_keyboard.moc"
