@@ -255,10 +255,6 @@ void prepareControls(QWidget* window) {
     }
     for (auto* scroll : window->findChildren<QScrollArea*>())
         scroll->setFocusPolicy(Qt::NoFocus);
-    for (auto* box : window->findChildren<QAbstractButton*>()) {
-        if ((qobject_cast<QCheckBox*>(box) || qobject_cast<QRadioButton*>(box)) && !takesTab(box))
-            box->setFocusPolicy(Qt::StrongFocus);
-    }
 }
 
 QAbstractButton* exitButton(QWidget* window) {

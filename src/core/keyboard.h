@@ -20,8 +20,8 @@ void prepare(QWidget* window);
 QList<QWidget*> formOrder(QWidget* window);
 // Applies formOrder as the window's Tab order.
 void orderTabChain(QWidget* window);
-// Grids leave with Tab (arrows move between cells), memos pass Tab on, and every check box and
-// radio button takes focus.
+// Grids leave with Tab (arrows move between cells), memos pass Tab on, and a tab widget or
+// scroll area is no stop of its own (its tab bar and controls are).
 void prepareControls(QWidget* window);
 
 // The button that leaves the window: the shown one captioned 退出, else 取消, else 关闭.

@@ -3,6 +3,7 @@
 // Walks a shown window's focus chain with the Tab key, as a keyboard user does.
 
 #include <QApplication>
+#include <QCheckBox>
 #include <QList>
 #include <QRadioButton>
 #include <QTest>
@@ -15,6 +16,15 @@ namespace tamsel::test {
 inline bool isTabStop(const QWidget* w) {
     return w->isVisible() && w->isEnabled() && (w->focusPolicy() & Qt::TabFocus) == Qt::TabFocus &&
            !w->focusProxy();
+}
+
+// True when a keyboard user must be able to reach w: a tab stop, or a shown and enabled choice
+// box that is not a mere indicator (one the mouse cannot click either).
+inline bool mustReach(const QWidget* w) {
+    if ((qobject_cast<const QCheckBox*>(w) || qobject_cast<const QRadioButton*>(w)) &&
+        !w->testAttribute(Qt::WA_TransparentForMouseEvents) && w->isVisible() && w->isEnabled())
+        return true;
+    return isTabStop(w);
 }
 
 // The radio buttons that share w's exclusive group: Tab stops at one of them, arrows move on.
@@ -30,11 +40,11 @@ inline QList<QWidget*> radioGroup(QWidget* w) {
     return group;
 }
 
-// Every control of window Tab may stop at.
+// Every control of window a keyboard user must reach.
 inline QList<QWidget*> tabStops(QWidget* window) {
     QList<QWidget*> stops;
     for (QWidget* w : window->findChildren<QWidget*>()) {
-        if (w->window() == window && isTabStop(w))
+        if (w->window() == window && mustReach(w))
             stops << w;
     }
     return stops;
