@@ -233,6 +233,11 @@ std::unique_ptr<Node> Parser::parsePrimary() {
         node->rhs = parseOperand();
         if (node->rhs.kind != Operand::Text && node->rhs.kind != Operand::Param)
             fail(node->rhs.pos, QStringLiteral("like 后面应是单引号中的文字"));
+        if (accept("escape")) {
+            node->escape = parseOperand();
+            if (node->escape.kind != Operand::Text && node->escape.kind != Operand::Param)
+                fail(node->escape.pos, QStringLiteral("escape 后面应是单引号中的一个字符"));
+        }
         return node;
     }
     if (accept("is")) {
@@ -409,16 +414,22 @@ struct LikePattern {
     };
     QList<Item> items;
 
-    void build(const QByteArray& bytes) {
+    // escape, when not 0, makes the character after it stand for itself (a '%' or '_' searched
+    // as written).
+    void build(const QByteArray& bytes, char escape = 0) {
         const char* p = bytes.constData();
         const char* end = p + bytes.size();
         while (p < end) {
             Item it;
-            const int len = gbkCharLength(p, end);
-            if (len == 1 && *p == '%')
+            int len = gbkCharLength(p, end);
+            if (escape != 0 && len == 1 && *p == escape && p + 1 < end) {
+                ++p;
+                len = gbkCharLength(p, end);
+            } else if (len == 1 && *p == '%') {
                 it.kind = Item::Any;
-            else if (len == 1 && *p == '_')
+            } else if (len == 1 && *p == '_') {
                 it.kind = Item::One;
+            }
             it.len = len;
             std::memcpy(it.c, p, size_t(len));
             if (!(it.kind == Item::Any && !items.isEmpty() && items.last().kind == Item::Any))
@@ -708,7 +719,14 @@ private:
     std::unique_ptr<CNode> compileLike(const Node& n) {
         auto c = std::make_unique<CNode>();
         const Literal pattern = literalOf(n.rhs);
-        c->pattern.build(toGbk(pattern.text, m_source, n.rhs.pos));
+        char escape = 0;
+        if (n.escape.kind != Operand::Null) {
+            const QString text = literalOf(n.escape).text;
+            if (text.size() != 1 || text.at(0).unicode() >= 0x80 || text.at(0).unicode() == 0)
+                throw errorAt(m_source, n.escape.pos, QStringLiteral("escape 后面应是单引号中的一个字符"));
+            escape = char(text.at(0).unicode());
+        }
+        c->pattern.build(toGbk(pattern.text, m_source, n.rhs.pos), escape);
         c->value = n.negated;
         if (n.lhs.kind == Operand::Field) {
             c->leftField = fieldOf(n.lhs);

@@ -50,6 +50,7 @@ struct Node {
     Op op = Eq;
     bool negated = false; // "not like", "is not null"
     Operand lhs, rhs;
+    Operand escape; // like ... escape 'c': the character that makes the next one literal
     std::unique_ptr<Node> a, b;
     int pos = 0;
 };

@@ -51,6 +51,19 @@ private slots:
         QTest::newRow("like underscore is one character") << "select item_4 from pelk where item_3 like '_'"
                                                           << ""
                                                           << "2008000002";
+        // A letter as the escape shows both halves: 'ab%' would match abc without it.
+        QTest::newRow("like escape: a wildcard after it stands for itself")
+            << "select item_4 from pelk where item_3 like 'ab%' escape 'b'"
+            << ""
+            << "";
+        QTest::newRow("like escape: the character after it is literal")
+            << "select item_4 from pelk where item_3 like 'a_bc' escape '_'"
+            << ""
+            << "2009000001";
+        QTest::newRow("like escape, other characters as usual")
+            << "select item_4 from pelk where item_3 like :p escape '!'"
+            << "%研究%"
+            << "2008000001,2008000010";
         QTest::newRow("not like") << "select item_4 from pelk where item_3 not like '%研究%'"
                                   << ""
                                   << "2008000002,2009000001,2007000003";
@@ -158,6 +171,8 @@ private slots:
                                     << "多余的内容 item_3";
         QTest::newRow("like a number") << "select * from pelk where item_3 like 5"
                                        << "like 后面应是单引号中的文字";
+        QTest::newRow("escape of two characters") << "select * from pelk where item_3 like 'a' escape '!!'"
+                                                  << "escape 后面应是单引号中的一个字符";
         QTest::newRow("empty") << "  "
                                << "语句是空的";
     }
