@@ -6,6 +6,7 @@
 #include <QWidget>
 #include <memory>
 
+#include "core/option_controls.h"
 #include "core/window_hooks.h"
 
 class QAbstractButton;
@@ -29,8 +30,7 @@ class PelkGridModel;
 class TFormNew;
 
 // The main window: the achievement list of one category and year, the page and action buttons,
-// the completeness lock and the query builder. It also carries the option-control operations
-// that every entry page uses (dictionary lists, choice panels, warnings).
+// the completeness lock and the query builder.
 class TMainForm : public QWidget {
     Q_OBJECT
 public:
@@ -83,42 +83,8 @@ public:
     static bool isPageDone(const QAbstractButton* button);
     static void setPageDone(QAbstractButton* button, bool done);
 
-    // --- Option controls shared by the entry pages -------------------------------------------------
-    void ShowWarning(const QString& text);
-    // Fills the combo with "code  text" entries of one dictionary item, without the options of
-    // the earlier form edition ("**"); a blank entry is appended unless withoutBlank.
-    void FillCodeList(engine::Dataset& table, const QString& itemCode, bool withoutBlank, QComboBox* combo);
-    // As FillCodeList, keeping the "**" options (query lists).
-    void FillCodeListAll(engine::Dataset& table, const QString& itemCode, bool withoutBlank,
-                         QComboBox* combo);
-    // "code  (name)" entries from any code table; rows with an empty code or name are skipped.
-    void FillCodeNameList(engine::Dataset& table, QComboBox* combo, bool withoutBlank,
-                          const QString& codeField, const QString& nameField);
-    void FillFieldValues(engine::Dataset& table, QComboBox* combo, const QString& field);
-    // Selects the entry whose code part equals code; no match leaves the selection alone.
-    void SelectCode(const QString& code, QComboBox* combo);
-    // Checks the buttons of a choice panel named by a stored value ("A", "02", "02;05;").
-    void CheckCodes(QWidget* form, QWidget* panel, int n, const QString& stored);
-    void CheckByCode(QWidget* form, QWidget* panel, int n, const QString& code);
-    // Builds the stored value of a panel. False when the caller must abort (too many choices).
-    [[nodiscard]] bool CollectCodes(QWidget* form, QWidget* panel, QString& result, const QString& caption,
-                                    int n);
-    void ClearChoiceButtons(QWidget* form);
-    // Unchecks every checked box of the panel except the named one.
-    void UncheckOthers(QWidget* panel, const QString& name);
-    // Makes the check boxes of a panel behave as a single choice.
-    void MakeSingleChoice(QWidget* panel);
-    void SplitToEdits(const QString& text, QLineEdit* first, QLineEdit* second, QLineEdit* third);
-    void ShowClassCode(engine::Dataset& table, const QString& code, QLineEdit* edit);
-    static QString ReplaceTabs(const QString& text);
-    // The text with every single quote doubled, for use inside a quoted SQL or filter literal.
-    static QString QuoteSql(const QString& text);
-    // Amount and count edits: typed characters other than digits (and "." when allowed) are
-    // swallowed; editing and navigation keys still work.
-    void AcceptDigitsOnly(QLineEdit* edit, bool allowPoint = false);
-    // The amount check on a change: a non-empty text that is not a decimal number warns with
-    // prefix + " 不是正确的数据格式！现在已经置零" and the edit becomes "0". False when it did.
-    bool CheckAmountText(QLineEdit* edit, const QString& prefix);
+    // The main window's own warnings.
+    void ShowWarning(const QString& text) { core::ShowWarning(this, text); }
 
     // --- Achievement life cycle (lifecycle.cpp) ----------------------------------------------------
     // The main-items dialog; made on first use when the application has not handed one over.
@@ -180,8 +146,6 @@ private:
     // Opens a page: an empty list first offers a new achievement; false when still empty.
     bool preparePage();
     void openListPage(engine::Query& query, const QString& table, const std::function<void()>& page);
-    void fillCodeList(engine::Dataset& table, const QString& itemCode, bool withoutBlank, QComboBox* combo,
-                      bool keepOldEdition);
     void showEngineError(const QString& message);
     bool unitProfileExists() const;
     void syncGridToDataset();

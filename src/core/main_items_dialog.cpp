@@ -4,6 +4,7 @@
 #include "core/keyboard.h"
 #include "core/lifecycle.h"
 #include "core/main_form.h"
+#include "core/option_controls.h"
 #include "core/page_helpers.h"
 #include "engine/error.h"
 #include "platform/prompt.h"
@@ -335,11 +336,7 @@ bool TFormNew::eventFilter(QObject* watched, QEvent* event) {
 }
 
 void TFormNew::ShowWarning(const QString& text) {
-    if (m_main) {
-        m_main->ShowWarning(text);
-    } else {
-        platform::showBox(this, {QStringLiteral("Tamsel"), text, Icon::Warning, platform::Ok});
-    }
+    core::ShowWarning(m_main ? static_cast<QWidget*>(m_main) : this, text);
 }
 
 } // namespace tamsel::core

@@ -55,7 +55,7 @@ QString QueryBuilder::yearPrefix(const QString& yearText) {
     if (year.size() == 4 && isDigits(year)) {
         return year;
     }
-    return TMainForm::QuoteSql(year.trimmed());
+    return QuoteSql(year.trimmed());
 }
 
 QString QueryBuilder::queryText(const QString& condition, int category, const QString& yearText) {
@@ -105,7 +105,7 @@ QString QueryBuilder::conditionPiece() const {
         value = m_ui.Edit2->text();
     }
     // Doubled quotes keep a value such as O'Brien one literal.
-    value = TMainForm::QuoteSql(value);
+    value = QuoteSql(value);
 
     const QString comparison = m_ui.ComboBox4->currentText();
     QString piece = QStringLiteral(" ") + field;

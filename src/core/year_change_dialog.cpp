@@ -3,6 +3,7 @@
 #include "core/data_module.h"
 #include "core/keyboard.h"
 #include "core/lifecycle.h"
+#include "core/option_controls.h"
 #include "engine/error.h"
 #include "engine/query.h"
 #include "platform/prompt.h"
@@ -137,7 +138,7 @@ void Tformformat::refreshCounts() {
 }
 
 void Tformformat::ShowWarning(const QString& text) {
-    platform::showBox(this, {QStringLiteral("Tamsel"), text, Icon::Warning, platform::Ok});
+    core::ShowWarning(this, text);
 }
 
 } // namespace tamsel::core

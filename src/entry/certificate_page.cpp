@@ -3,6 +3,7 @@
 #include "core/data_module.h"
 #include "core/field_limits.h"
 #include "core/main_form.h"
+#include "core/option_controls.h"
 #include "core/page_helpers.h"
 #include "engine/error.h"
 #include "entry/page_dates.h"
@@ -16,6 +17,9 @@
 
 namespace tamsel::entry {
 
+using core::acceptDigitsOnly;
+using core::ReplaceTabs;
+using core::ShowWarning;
 using engine::EngineError;
 
 namespace {
@@ -23,7 +27,7 @@ namespace {
 // Memo text as compared: tabs become blanks as on storing, line ends in one form.
 QString comparable(QString text) {
     text.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
-    return core::TMainForm::ReplaceTabs(text).trimmed();
+    return ReplaceTabs(text).trimmed();
 }
 
 } // namespace
@@ -45,7 +49,7 @@ TFpage9::TFpage9(core::TDM& dm, core::TMainForm& mainForm, QWidget* parent)
         }
     }
     for (QLineEdit* edit : {m_ui->edt_302_y, m_ui->edt_302_m, m_ui->edt_302_d}) {
-        m_main.AcceptDigitsOnly(edit);
+        acceptDigitsOnly(edit);
     }
     for (const Memo& memo : memos()) {
         memo.memo->viewport()->installEventFilter(this);
@@ -131,7 +135,7 @@ void TFpage9::setButtonsEnabled(bool enabled) {
 bool TFpage9::validate() {
     const QString problem = DateEdits{m_ui->edt_302_y, m_ui->edt_302_m, m_ui->edt_302_d}.problem();
     if (!problem.isEmpty()) {
-        m_main.ShowWarning(problem);
+        ShowWarning(this, problem);
         return false;
     }
     return true;
@@ -150,7 +154,7 @@ bool TFpage9::store() {
                         DateEdits{m_ui->edt_302_y, m_ui->edt_302_m, m_ui->edt_302_d}.storedText());
         for (const Memo& memo : memos()) {
             // Tabs separate the exchange files' columns, so none is stored.
-            const QString text = core::TMainForm::ReplaceTabs(memo.memo->toPlainText());
+            const QString text = ReplaceTabs(memo.memo->toPlainText());
             if (text != memo.memo->toPlainText()) {
                 memo.memo->setPlainText(text);
             }
@@ -167,7 +171,7 @@ bool TFpage9::store() {
         return false;
     }
     setButtonsEnabled(true);
-    m_main.ShowWarning(QStringLiteral("储存成功！"));
+    ShowWarning(this, QStringLiteral("储存成功！"));
     markDone(QStringLiteral("09"));
     return true;
 }

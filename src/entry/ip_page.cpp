@@ -3,6 +3,7 @@
 #include "core/data_module.h"
 #include "core/field_limits.h"
 #include "core/main_form.h"
+#include "core/option_controls.h"
 #include "core/page_helpers.h"
 #include "engine/error.h"
 #include "engine/gbk.h"
@@ -17,6 +18,16 @@
 
 namespace tamsel::entry {
 
+using core::acceptDigitsOnly;
+using core::checkAmountText;
+using core::CheckCodes;
+using core::ClearChoiceButtons;
+using core::CollectCodes;
+using core::FillCodeList;
+using core::makeSingleChoice;
+using core::SelectCode;
+using core::ShowWarning;
+using core::UncheckOthers;
 using engine::EngineError;
 
 namespace {
@@ -87,12 +98,12 @@ TFpage2::TFpage2(core::TDM& dm, core::TMainForm& mainForm, TFpage6* patents, QWi
     m_ui->Pl_160->setAccessibleName(QStringLiteral("未应用或停用原因细类"));
     for (QLineEdit* edit : {m_ui->Edt_150, m_ui->Edt_162, m_ui->Edt_151_1, m_ui->Edt_152_1, m_ui->Edt_153,
                             m_ui->Edt_154, m_ui->Edt_45}) {
-        m_main.AcceptDigitsOnly(edit);
+        acceptDigitsOnly(edit);
         edit->setMaximumWidth(120);
     }
     for (QLineEdit* edit : amountEdits()) {
         connect(edit, &QLineEdit::textChanged, this,
-                [this, edit](const QString& text) { m_main.CheckAmountText(edit, text); });
+                [this, edit](const QString& text) { checkAmountText(edit, text); });
     }
     m_ui->edt_51_2->setMaximumWidth(120);
     m_ui->edt_51_3->setMaximumWidth(120);
@@ -105,7 +116,7 @@ TFpage2::TFpage2(core::TDM& dm, core::TMainForm& mainForm, TFpage6* patents, QWi
     }
 
     // A reason detail decides its group: the group box follows the chosen detail.
-    m_main.MakeSingleChoice(m_ui->pl_32_1);
+    makeSingleChoice(m_ui->pl_32_1);
     for (QAbstractButton* detail : detailButtons()) {
         connect(detail, &QAbstractButton::toggled, this, [this, detail](bool on) {
             if (!on) {
@@ -114,7 +125,7 @@ TFpage2::TFpage2(core::TDM& dm, core::TMainForm& mainForm, TFpage6* patents, QWi
             const QString box = QStringLiteral("cb_32_1_") + detail->objectName().right(2).left(1);
             if (auto* group = m_ui->pl_32_1->findChild<QAbstractButton*>(box)) {
                 group->setChecked(true);
-                m_main.UncheckOthers(m_ui->pl_32_1, box);
+                UncheckOthers(m_ui->pl_32_1, box);
             }
         });
     }
@@ -310,18 +321,18 @@ bool TFpage2::LoadFromRecord() {
     m_loading = true;
     auto value = [this](const char* field) { return m_main.currentValue(QString::fromLatin1(field)); };
     try {
-        m_main.ClearChoiceButtons(this);
-        m_main.CheckCodes(this, m_ui->pl51, 1, value("ITEM_51"));
+        ClearChoiceButtons(this);
+        CheckCodes(this, m_ui->pl51, 1, value("ITEM_51"));
         RefreshIpControls();
-        m_main.FillCodeList(m_dm.Tblzdxx, QStringLiteral("item_32"), true, m_ui->CB_32);
-        m_main.SelectCode(value("ITEM_32"), m_ui->CB_32);
-        m_main.CheckCodes(this, m_ui->pl_161, 1, value("ITEM_161"));
-        m_main.FillCodeList(m_dm.Tblzdxx, QStringLiteral("item_46"), false, m_ui->cb_46);
-        m_main.SelectCode(value("ITEM_46"), m_ui->cb_46);
-        m_main.FillCodeList(m_dm.Tblzdxx, QStringLiteral("item_47"), false, m_ui->cb_47);
-        m_main.SelectCode(value("ITEM_47"), m_ui->cb_47);
-        m_main.CheckCodes(this, m_ui->pl_32_1, 1, value("ITEM_32_1"));
-        m_main.CheckCodes(this, m_ui->Pl_160, 2, value("ITEM_160"));
+        FillCodeList(m_dm.Tblzdxx, QStringLiteral("item_32"), true, m_ui->CB_32);
+        SelectCode(value("ITEM_32"), m_ui->CB_32);
+        CheckCodes(this, m_ui->pl_161, 1, value("ITEM_161"));
+        FillCodeList(m_dm.Tblzdxx, QStringLiteral("item_46"), false, m_ui->cb_46);
+        SelectCode(value("ITEM_46"), m_ui->cb_46);
+        FillCodeList(m_dm.Tblzdxx, QStringLiteral("item_47"), false, m_ui->cb_47);
+        SelectCode(value("ITEM_47"), m_ui->cb_47);
+        CheckCodes(this, m_ui->pl_32_1, 1, value("ITEM_32_1"));
+        CheckCodes(this, m_ui->Pl_160, 2, value("ITEM_160"));
 
         m_ui->edt_51_2->setText(value("ITEM_51_2"));
         m_ui->edt_51_3->setText(value("ITEM_51_3"));
@@ -337,7 +348,7 @@ bool TFpage2::LoadFromRecord() {
         setWindowTitle(QStringLiteral("成果名称：") + value("ITEM_3"));
     } catch (const EngineError& e) {
         m_loading = false;
-        m_main.ShowWarning(QStringLiteral("读入数据时出错:") + e.message());
+        ShowWarning(this, QStringLiteral("读入数据时出错:") + e.message());
         return false;
     }
     m_loading = false;
@@ -377,27 +388,27 @@ void TFpage2::FormClose() {
 bool TFpage2::validate() {
     const QString status = m_ui->CB_32->currentText();
     if (status.trimmed().isEmpty()) {
-        m_main.ShowWarning(QStringLiteral("\"应用状态\"不能为空！"));
+        ShowWarning(this, QStringLiteral("\"应用状态\"不能为空！"));
         return false;
     }
     QString reason;
-    if (!m_main.CollectCodes(this, m_ui->pl_32_1, reason, QStringLiteral("未应用或停用原因"), 1)) {
+    if (!CollectCodes(this, m_ui->pl_32_1, reason, QStringLiteral("未应用或停用原因"), 1)) {
         return false;
     }
     if (!status.contains(QStringLiteral("稳定应用")) && reason.isEmpty()) {
-        m_main.ShowWarning(QStringLiteral("非\"稳定应用\"的项目，其\"未应用或停用原因\"必须说明！"));
+        ShowWarning(this, QStringLiteral("非\"稳定应用\"的项目，其\"未应用或停用原因\"必须说明！"));
         return false;
     }
     QString promotion;
-    if (!m_main.CollectCodes(this, m_ui->pl_161, promotion, QStringLiteral("推广形式"), 1)) {
+    if (!CollectCodes(this, m_ui->pl_161, promotion, QStringLiteral("推广形式"), 1)) {
         return false;
     }
     if (promotion.isEmpty()) {
-        m_main.ShowWarning(QStringLiteral("\"推广形式\"必须选择！"));
+        ShowWarning(this, QStringLiteral("\"推广形式\"必须选择！"));
         return false;
     }
     if (m_ui->cb_51_1->isChecked() && countOf(m_ui->edt_51_2) == 0 && countOf(m_ui->edt_51_3) == 0) {
-        m_main.ShowWarning(QStringLiteral("请填写专利情况！"));
+        ShowWarning(this, QStringLiteral("请填写专利情况！"));
         return false;
     }
     return true;
@@ -406,8 +417,8 @@ bool TFpage2::validate() {
 bool TFpage2::pageValues(QHash<QString, QString>& values) {
     QString forms;
     QString promotion;
-    if (!m_main.CollectCodes(this, m_ui->pl51, forms, QStringLiteral("知识产权形式"), 1) ||
-        !m_main.CollectCodes(this, m_ui->pl_161, promotion, QStringLiteral("推广形式"), 1)) {
+    if (!CollectCodes(this, m_ui->pl51, forms, QStringLiteral("知识产权形式"), 1) ||
+        !CollectCodes(this, m_ui->pl_161, promotion, QStringLiteral("推广形式"), 1)) {
         return false;
     }
     values.insert(QStringLiteral("ITEM_51_2"), m_ui->edt_51_2->text());
@@ -437,8 +448,8 @@ bool TFpage2::pageValues(QHash<QString, QString>& values) {
     QString reason;
     QString detail;
     if (!status.startsWith(QLatin1Char('1'))) {
-        if (!m_main.CollectCodes(this, m_ui->pl_32_1, reason, QStringLiteral("未应用或停用原因"), 1) ||
-            !m_main.CollectCodes(this, m_ui->Pl_160, detail, QStringLiteral("未应用或停用原因细类"), 2)) {
+        if (!CollectCodes(this, m_ui->pl_32_1, reason, QStringLiteral("未应用或停用原因"), 1) ||
+            !CollectCodes(this, m_ui->Pl_160, detail, QStringLiteral("未应用或停用原因细类"), 2)) {
             return false;
         }
     }
@@ -490,7 +501,7 @@ bool TFpage2::store() {
             return false;
         }
     }
-    m_main.ShowWarning(QStringLiteral("储存成功！"));
+    ShowWarning(this, QStringLiteral("储存成功！"));
     markDone(QStringLiteral("02"));
     return true;
 }

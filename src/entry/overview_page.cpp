@@ -3,6 +3,7 @@
 #include "core/data_module.h"
 #include "core/field_limits.h"
 #include "core/main_form.h"
+#include "core/option_controls.h"
 #include "core/page_helpers.h"
 #include "engine/error.h"
 #include "engine/gbk.h"
@@ -23,6 +24,17 @@
 
 namespace tamsel::entry {
 
+using core::acceptDigitsOnly;
+using core::CheckCodes;
+using core::ClearChoiceButtons;
+using core::CollectCodes;
+using core::FillCodeList;
+using core::makeSingleChoice;
+using core::ReplaceTabs;
+using core::SelectCode;
+using core::ShowClassCode;
+using core::ShowWarning;
+using core::SplitToEdits;
 using engine::EngineError;
 
 namespace {
@@ -137,11 +149,11 @@ TFpage1::TFpage1(core::TDM& dm, core::TMainForm& mainForm, TFormTree* picker, QW
     m_ui->Mo_13->setTabChangesFocus(true);
 
     for (QLineEdit* edit : {m_ui->edt_8_y_s, m_ui->edt_8_m_s, m_ui->edt_8_y_e, m_ui->edt_8_m_e}) {
-        m_main.AcceptDigitsOnly(edit);
+        acceptDigitsOnly(edit);
         edit->installEventFilter(this);
     }
     for (QWidget* panel : {m_ui->Pl_124_1, m_ui->PL_200, m_ui->PL_125}) {
-        m_main.MakeSingleChoice(panel);
+        makeSingleChoice(panel);
     }
     m_ui->edt_14_2->installEventFilter(this);
     m_ui->edt_14_3->installEventFilter(this);
@@ -226,7 +238,7 @@ void TFpage1::loadClassCode(QLineEdit* edit, const QString& code, bool picked) {
     engine::Dataset& table = edit == m_ui->Edt_15 || edit == m_ui->edt_15_1
                                  ? static_cast<engine::Dataset&>(m_dm.Txkfl2)
                                  : static_cast<engine::Dataset&>(m_dm.Tztflh2);
-    m_main.ShowClassCode(table, trimmed, edit);
+    ShowClassCode(table, trimmed, edit);
     // A code the table does not know (an older or newer edition) is kept as it is rather than
     // emptied, so storing the page does not lose it.
     if (edit->text().isEmpty()) {
@@ -304,7 +316,7 @@ void TFpage1::LoadFromRecord() {
     m_applied = core::isAppliedTechnology(m_main);
     core::limitToFields(this, record);
 
-    m_main.ClearChoiceButtons(this);
+    ClearChoiceButtons(this);
     m_ui->Edt_120->setText(value("ITEM_120"));
     m_ui->Edt_128->setText(value("ITEM_128"));
 
@@ -334,30 +346,30 @@ void TFpage1::LoadFromRecord() {
     }
 
     engine::Table& codes = m_dm.Tblzdxx;
-    m_main.FillCodeList(codes, QStringLiteral("item_1"), true, m_ui->CB_1);
-    m_main.SelectCode(value("ITEM_1"), m_ui->CB_1);
-    m_main.FillCodeList(codes, QStringLiteral("item_125_1"), true, m_ui->Cb_125_1);
-    m_main.SelectCode(value("ITEM_125_1"), m_ui->Cb_125_1);
-    m_main.SplitToEdits(value("ITEM_14"), m_ui->edt_14_1, m_ui->edt_14_2, m_ui->edt_14_3);
+    FillCodeList(codes, QStringLiteral("item_1"), true, m_ui->CB_1);
+    SelectCode(value("ITEM_1"), m_ui->CB_1);
+    FillCodeList(codes, QStringLiteral("item_125_1"), true, m_ui->Cb_125_1);
+    SelectCode(value("ITEM_125_1"), m_ui->Cb_125_1);
+    SplitToEdits(value("ITEM_14"), m_ui->edt_14_1, m_ui->edt_14_2, m_ui->edt_14_3);
     // An edit that stays empty sends no change: the keyword rules are applied once more.
     edt_14_1Change();
     edt_14_2Change();
 
     applyCategory();
     if (m_applied) {
-        m_main.CheckCodes(this, m_ui->PL_123, 1, value("ITEM_123"));
-        m_main.FillCodeList(codes, QStringLiteral("item_16"), true, m_ui->cb_16);
-        m_main.FillCodeList(codes, QStringLiteral("item_33"), true, m_ui->cb_33);
-        m_main.SelectCode(value("ITEM_16"), m_ui->cb_16);
-        m_main.SelectCode(value("ITEM_33"), m_ui->cb_33);
+        CheckCodes(this, m_ui->PL_123, 1, value("ITEM_123"));
+        FillCodeList(codes, QStringLiteral("item_16"), true, m_ui->cb_16);
+        FillCodeList(codes, QStringLiteral("item_33"), true, m_ui->cb_33);
+        SelectCode(value("ITEM_16"), m_ui->cb_16);
+        SelectCode(value("ITEM_33"), m_ui->cb_33);
     } else {
-        m_main.FillCodeList(codes, QStringLiteral("item_210"), true, m_ui->cb_210);
-        m_main.SelectCode(value("ITEM_210"), m_ui->cb_210);
+        FillCodeList(codes, QStringLiteral("item_210"), true, m_ui->cb_210);
+        SelectCode(value("ITEM_210"), m_ui->cb_210);
     }
-    m_main.FillCodeList(codes, QStringLiteral("item_2"), true, m_ui->cb_2);
-    m_main.FillCodeList(codes, QStringLiteral("item_201"), true, m_ui->cb_201);
-    m_main.SelectCode(value("ITEM_2"), m_ui->cb_2);
-    m_main.SelectCode(value("ITEM_201"), m_ui->cb_201);
+    FillCodeList(codes, QStringLiteral("item_2"), true, m_ui->cb_2);
+    FillCodeList(codes, QStringLiteral("item_201"), true, m_ui->cb_201);
+    SelectCode(value("ITEM_2"), m_ui->cb_2);
+    SelectCode(value("ITEM_201"), m_ui->cb_201);
 
     const bool discipline = canPickDiscipline();
     const bool library = canPickLibrary();
@@ -367,11 +379,11 @@ void TFpage1::LoadFromRecord() {
     loadClassCode(m_ui->edt_12_1, value("ITEM_12_1"), library);
 
     if (m_applied) {
-        m_main.CheckCodes(this, m_ui->Pl_124_1, 2, value("ITEM_124_1"));
+        CheckCodes(this, m_ui->Pl_124_1, 2, value("ITEM_124_1"));
     } else {
-        m_main.CheckCodes(this, m_ui->PL_200, 2, value("ITEM_200"));
+        CheckCodes(this, m_ui->PL_200, 2, value("ITEM_200"));
     }
-    m_main.CheckCodes(this, m_ui->PL_125, 2, value("ITEM_125"));
+    CheckCodes(this, m_ui->PL_125, 2, value("ITEM_125"));
 
     m_ui->Mo_13->clear();
     m_ui->Mo_13_1->clear();
@@ -430,7 +442,7 @@ void TFpage1::YearExit(QLineEdit* edit) {
         edit->setText(QString::number(year));
         return;
     }
-    m_main.ShowWarning(QStringLiteral("年份不合理，合理取值为1949年至今！"));
+    ShowWarning(this, QStringLiteral("年份不合理，合理取值为1949年至今！"));
     // The message promises a year up to now, so the current year is what the edit gets.
     edit->setText(QString::number(thisYear));
 }
@@ -447,7 +459,7 @@ void TFpage1::MonthExit(QLineEdit* edit) {
         return;
     }
     if (month <= 0 || month > 12) {
-        m_main.ShowWarning(QStringLiteral("月份数不合理！"));
+        ShowWarning(this, QStringLiteral("月份数不合理！"));
         edit->setText(QStringLiteral("12"));
     } else if (month < 10) {
         edit->setText(QStringLiteral("0") + QString::number(month));
@@ -524,7 +536,7 @@ bool TFpage1::eventFilter(QObject* watched, QEvent* event) {
 bool TFpage1::readNumber(const QString& text, int& value) {
     // Date and period parts are plain digits; anything else cannot be compared.
     if (!core::allDigits(text) || text.size() > 8) {
-        m_main.ShowWarning(QStringLiteral("'") + text + QStringLiteral("'不是有效的整数值！"));
+        ShowWarning(this, QStringLiteral("'") + text + QStringLiteral("'不是有效的整数值！"));
         return false;
     }
     value = text.toInt();
@@ -533,7 +545,7 @@ bool TFpage1::readNumber(const QString& text, int& value) {
 
 bool TFpage1::validate() {
     auto fail = [this](const QString& message) {
-        m_main.ShowWarning(message);
+        ShowWarning(this, message);
         return false;
     };
     // 1. The research period, trimmed; a one-digit month is written as two so the stored
@@ -614,7 +626,7 @@ bool TFpage1::validate() {
         if (m_ui->cb_33->currentText().trimmed().isEmpty()) {
             return fail(QStringLiteral("\"转让范围\"不能为空！"));
         }
-        if (!m_main.CollectCodes(this, m_ui->PL_123, collected, QStringLiteral("成果体现形式"), 1)) {
+        if (!CollectCodes(this, m_ui->PL_123, collected, QStringLiteral("成果体现形式"), 1)) {
             return false;
         }
         if (collected.isEmpty()) {
@@ -628,7 +640,7 @@ bool TFpage1::validate() {
         if (m_ui->cb_210->currentText().trimmed().isEmpty()) {
             return fail(QStringLiteral("\"成果体现形式\"不能为空！"));
         }
-        if (!m_main.CollectCodes(this, m_ui->PL_200, collected, QStringLiteral("社会经济目标"), 2)) {
+        if (!CollectCodes(this, m_ui->PL_200, collected, QStringLiteral("社会经济目标"), 2)) {
             return false;
         }
         if (collected.isEmpty()) {
@@ -639,7 +651,7 @@ bool TFpage1::validate() {
     if (m_ui->cb_201->currentText().trimmed().isEmpty()) {
         return fail(QStringLiteral("\"研究形式\"不能为空！"));
     }
-    if (!m_main.CollectCodes(this, m_ui->PL_125, collected, QStringLiteral("成果应用行业"), 2)) {
+    if (!CollectCodes(this, m_ui->PL_125, collected, QStringLiteral("成果应用行业"), 2)) {
         return false;
     }
     if (collected.isEmpty()) {
@@ -743,11 +755,11 @@ bool TFpage1::collectValues(FieldValues& values) {
     if (m_applied) {
         put("ITEM_16", core::entryCode(m_ui->cb_16, 3));
         put("ITEM_33", core::entryCode(m_ui->cb_33, 3));
-        if (!m_main.CollectCodes(this, m_ui->PL_123, codes, QStringLiteral("成果体现形式"), 1)) {
+        if (!CollectCodes(this, m_ui->PL_123, codes, QStringLiteral("成果体现形式"), 1)) {
             return false;
         }
         put("ITEM_123", codes);
-        if (!m_main.CollectCodes(this, m_ui->Pl_124_1, codes, QStringLiteral("所属高新科技领域"), 2)) {
+        if (!CollectCodes(this, m_ui->Pl_124_1, codes, QStringLiteral("所属高新科技领域"), 2)) {
             return false;
         }
         put("ITEM_124_1", codes);
@@ -757,7 +769,7 @@ bool TFpage1::collectValues(FieldValues& values) {
         put("outcomeb", kOutcomeMarker);
     } else {
         put("ITEM_210", core::entryCode(m_ui->cb_210, 3));
-        if (!m_main.CollectCodes(this, m_ui->PL_200, codes, QStringLiteral("社会经济目标"), 2)) {
+        if (!CollectCodes(this, m_ui->PL_200, codes, QStringLiteral("社会经济目标"), 2)) {
             return false;
         }
         put("ITEM_200", codes);
@@ -768,14 +780,14 @@ bool TFpage1::collectValues(FieldValues& values) {
         put("ITEM_125_1", QString());
     }
 
-    const QString summary = core::TMainForm::ReplaceTabs(m_ui->Mo_13_1->toPlainText());
-    const QString bulletin = core::TMainForm::ReplaceTabs(m_ui->Mo_13->toPlainText());
+    const QString summary = ReplaceTabs(m_ui->Mo_13_1->toPlainText());
+    const QString bulletin = ReplaceTabs(m_ui->Mo_13->toPlainText());
     put("ITEM_13_1", summary);
     put("ITEM_13", bulletin.isEmpty() ? summary : bulletin);
 
     put("ITEM_2", core::entryCode(m_ui->cb_2, 3));
     put("ITEM_201", core::entryCode(m_ui->cb_201, 3));
-    if (!m_main.CollectCodes(this, m_ui->PL_125, codes, QStringLiteral("成果应用行业"), 2)) {
+    if (!CollectCodes(this, m_ui->PL_125, codes, QStringLiteral("成果应用行业"), 2)) {
         return false;
     }
     put("ITEM_125", codes);
@@ -798,7 +810,7 @@ bool TFpage1::store() {
     for (QPlainTextEdit* memo : {m_ui->Mo_13_1, m_ui->Mo_13}) {
         const QString text = memo->toPlainText();
         if (text.contains(QLatin1Char('\t'))) {
-            memo->setPlainText(core::TMainForm::ReplaceTabs(text));
+            memo->setPlainText(ReplaceTabs(text));
         }
     }
     engine::Query& record = m_dm.Qrypelk;
@@ -817,7 +829,7 @@ bool TFpage1::store() {
         showEngineError(e.message());
         return false;
     }
-    m_main.ShowWarning(QStringLiteral("储存成功！"));
+    ShowWarning(this, QStringLiteral("储存成功！"));
     markDone(QStringLiteral("01"));
     return true;
 }

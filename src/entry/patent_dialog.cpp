@@ -4,6 +4,7 @@
 #include "core/field_limits.h"
 #include "core/keyboard.h"
 #include "core/main_form.h"
+#include "core/option_controls.h"
 #include "core/page_helpers.h"
 #include "engine/error.h"
 #include "engine/gbk.h"
@@ -16,6 +17,9 @@
 
 namespace tamsel::entry {
 
+using core::FillCodeList;
+using core::SelectCode;
+using core::ShowWarning;
 using engine::EngineError;
 using platform::Icon;
 
@@ -57,8 +61,8 @@ int TFinto6::Execute(bool editMode) {
 
 void TFinto6::FormShow() {
     m_filling = true;
-    m_main.FillCodeList(m_dm.Tblzdxx, QStringLiteral("patent_st"), true, m_ui->CB_st);
-    m_main.FillCodeList(m_dm.Tblzdxx, QStringLiteral("patent_ty"), true, m_ui->CB_ty);
+    FillCodeList(m_dm.Tblzdxx, QStringLiteral("patent_st"), true, m_ui->CB_st);
+    FillCodeList(m_dm.Tblzdxx, QStringLiteral("patent_ty"), true, m_ui->CB_ty);
     engine::Table& patents = m_dm.tblzlqk;
     core::limitToFields(
         this, patents,
@@ -66,8 +70,8 @@ void TFinto6::FormShow() {
     if (isEditMode() && patents.isActive() && !patents.isEmpty()) {
         m_ui->Edt_no->setText(patents.asString(u"PATENT_NO"));
         m_ui->Edt_nam->setText(patents.asString(u"PATENT_NAM"));
-        m_main.SelectCode(patents.asString(u"PATENT_ST"), m_ui->CB_st);
-        m_main.SelectCode(patents.asString(u"PATENT_TY"), m_ui->CB_ty);
+        SelectCode(patents.asString(u"PATENT_ST"), m_ui->CB_st);
+        SelectCode(patents.asString(u"PATENT_TY"), m_ui->CB_ty);
     } else {
         m_ui->Edt_no->clear();
         m_ui->Edt_nam->clear();
@@ -103,7 +107,7 @@ QString TFinto6::checkMessage() const {
 bool TFinto6::save() {
     const QString problem = checkMessage();
     if (!problem.isEmpty()) {
-        m_main.ShowWarning(problem);
+        ShowWarning(this, problem);
         return false;
     }
     engine::Table& patents = m_dm.tblzlqk;
@@ -137,7 +141,7 @@ bool TFinto6::save() {
         platform::showBox(this, {QStringLiteral("提示"), e.message(), Icon::Warning, platform::Ok});
         return false;
     }
-    m_main.ShowWarning(QStringLiteral("储存成功！"));
+    ShowWarning(this, QStringLiteral("储存成功！"));
     if (editing) {
         done(QDialog::Accepted);
     } else {

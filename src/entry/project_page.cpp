@@ -3,6 +3,7 @@
 #include "core/data_module.h"
 #include "core/field_limits.h"
 #include "core/main_form.h"
+#include "core/option_controls.h"
 #include "core/page_helpers.h"
 #include "engine/error.h"
 #include "engine/filter_params.h"
@@ -24,6 +25,14 @@
 
 namespace tamsel::entry {
 
+using core::acceptDigitsOnly;
+using core::checkAmountText;
+using core::CheckCodes;
+using core::ClearChoiceButtons;
+using core::CollectCodes;
+using core::FillCodeList;
+using core::SelectCode;
+using core::ShowWarning;
 using engine::EngineError;
 
 namespace {
@@ -128,7 +137,7 @@ TFpage3::TFpage3(core::TDM& dm, core::TMainForm& mainForm, QWidget* parent)
     connect(m_ui->BtnQuit, &QPushButton::clicked, this, &TFpage3::BtnQuitClick);
 
     for (const Amount& amount : amounts()) {
-        m_main.AcceptDigitsOnly(amount.edit, true);
+        acceptDigitsOnly(amount.edit, true);
     }
     for (const Amount& amount : localParts()) {
         connect(amount.edit, &QLineEdit::textChanged, this, &TFpage3::LocalAmountChange);
@@ -137,7 +146,7 @@ TFpage3::TFpage3(core::TDM& dm, core::TMainForm& mainForm, QWidget* parent)
         connect(amount.edit, &QLineEdit::textChanged, this, &TFpage3::TotalAmountChange);
     }
     for (QLineEdit* edit : {m_ui->edt_34_y, m_ui->edt_34_m, m_ui->edt_34_d}) {
-        m_main.AcceptDigitsOnly(edit);
+        acceptDigitsOnly(edit);
     }
     setPlanListVisible(false);
     m_ui->cb_21_l->hide();
@@ -290,7 +299,7 @@ void TFpage3::ProgrammeClick() {
 
 void TFpage3::BtnClear140Click() {
     m_ui->CB_126_01->setChecked(false);
-    m_main.ClearChoiceButtons(m_ui->Pl_140);
+    ClearChoiceButtons(m_ui->Pl_140);
 }
 
 // --- Amounts --------------------------------------------------------------------------------------------
@@ -298,8 +307,8 @@ void TFpage3::BtnClear140Click() {
 double TFpage3::checkedSum(const QList<Amount>& parts, const QString& prefix) {
     double sum = 0;
     for (const Amount& part : parts) {
-        m_main.CheckAmountText(part.edit, prefix + QStringLiteral("“") + part.label + QStringLiteral("”:") +
-                                              part.edit->text());
+        checkAmountText(part.edit,
+                        prefix + QStringLiteral("“") + part.label + QStringLiteral("”:") + part.edit->text());
         sum += amountOf(part.edit->text());
     }
     return sum;
@@ -331,7 +340,7 @@ bool TFpage3::LoadFromRecord() {
     if (!record.isActive() || record.isEmpty()) {
         return false;
     }
-    m_main.ClearChoiceButtons(this);
+    ClearChoiceButtons(this);
     m_ui->Edt_127->setText(recordValue("ITEM_127"));
     m_ui->Edt_127_1->setText(recordValue("ITEM_127_1"));
     m_ui->Edt_130->setText(recordValue("ITEM_130"));
@@ -339,8 +348,8 @@ bool TFpage3::LoadFromRecord() {
 
     // Checking the stored choices runs the click rules, as the user's clicks would.
     const QString sources = recordValue("ITEM_126");
-    m_main.CheckCodes(this, m_ui->Pl_126, 2, sources);
-    m_main.CheckCodes(this, m_ui->Pl_140, 1, recordValue("ITEM_140"));
+    CheckCodes(this, m_ui->Pl_126, 2, sources);
+    CheckCodes(this, m_ui->Pl_140, 1, recordValue("ITEM_140"));
 
     const QString plan = recordValue("ITEM_41_1");
     if (!plan.isEmpty()) {
@@ -350,7 +359,7 @@ bool TFpage3::LoadFromRecord() {
         }
         source = source.right(2);
         GetItem41List(m_dm.TblDFJHZDXX, source, false, m_ui->Lb_41, m_ui->CB_41);
-        m_main.SelectCode(plan, m_ui->CB_41);
+        SelectCode(plan, m_ui->CB_41);
         setPlanListVisible(true);
     } else {
         setPlanListVisible(false);
@@ -360,9 +369,9 @@ bool TFpage3::LoadFromRecord() {
     m_ui->cb_21->setVisible(applied);
     m_ui->cb_21_l->setVisible(!applied);
     m_ui->Label21->setBuddy(methodList());
-    m_main.FillCodeList(m_dm.Tblzdxx, applied ? QStringLiteral("item_21") : QStringLiteral("item_21_l"), true,
-                        methodList());
-    m_main.SelectCode(recordValue("ITEM_21"), methodList());
+    FillCodeList(m_dm.Tblzdxx, applied ? QStringLiteral("item_21") : QStringLiteral("item_21_l"), true,
+                 methodList());
+    SelectCode(recordValue("ITEM_21"), methodList());
 
     for (const Amount& amount : amounts()) {
         const QString value = recordValue(amount.field);
@@ -401,41 +410,41 @@ void TFpage3::showEvent(QShowEvent* event) {
 bool TFpage3::validate() {
     QComboBox* methods = methodList();
     if (methods->currentIndex() < 0 || methods->currentText().trimmed().isEmpty()) {
-        m_main.ShowWarning(QStringLiteral("“评价形式”不能为空！"));
+        ShowWarning(this, QStringLiteral("“评价形式”不能为空！"));
         return false;
     }
     QString sources;
-    if (!m_main.CollectCodes(this, m_ui->Pl_126, sources, QStringLiteral("课题来源"), 2)) {
+    if (!CollectCodes(this, m_ui->Pl_126, sources, QStringLiteral("课题来源"), 2)) {
         return false;
     }
     if (sources.isEmpty()) {
-        m_main.ShowWarning(QStringLiteral("“课题来源”不能为空！"));
+        ShowWarning(this, QStringLiteral("“课题来源”不能为空！"));
         return false;
     }
     if (m_nationalRequired) {
         if (m_ui->Edt_127->text().trimmed().isEmpty()) {
-            m_main.ShowWarning(QStringLiteral("“课题来源”为“国家计划”的项目，“课题立项编号”不能为空！"));
+            ShowWarning(this, QStringLiteral("“课题来源”为“国家计划”的项目，“课题立项编号”不能为空！"));
             return false;
         }
         if (m_ui->Edt_127_1->text().trimmed().isEmpty()) {
-            m_main.ShowWarning(QStringLiteral("“课题来源”为“国家计划”的项目，“课题立项名称”不能为空！"));
+            ShowWarning(this, QStringLiteral("“课题来源”为“国家计划”的项目，“课题立项名称”不能为空！"));
             return false;
         }
     }
     if (m_ui->Edt_142->text().size() > kAmountLength || m_ui->Edt_149->text().size() > kAmountLength) {
-        m_main.ShowWarning(QStringLiteral("经费最大长度不超得过7位！"));
+        ShowWarning(this, QStringLiteral("经费最大长度不超得过7位！"));
         return false;
     }
     // The amount fields keep two decimals; more would be rounded away without a word.
     for (const Amount& amount : amounts()) {
         if (tooManyDecimals(amount.edit->text())) {
-            m_main.ShowWarning(QStringLiteral("“") + amount.label + QStringLiteral("”最多保留两位小数！"));
+            ShowWarning(this, QStringLiteral("“") + amount.label + QStringLiteral("”最多保留两位小数！"));
             return false;
         }
     }
     const QString dateProblem = DateEdits{m_ui->edt_34_y, m_ui->edt_34_m, m_ui->edt_34_d}.problem();
     if (!dateProblem.isEmpty()) {
-        m_main.ShowWarning(dateProblem);
+        ShowWarning(this, dateProblem);
         return false;
     }
     return true;
@@ -447,8 +456,8 @@ bool TFpage3::store() {
     }
     QString sources;
     QString programme;
-    if (!m_main.CollectCodes(this, m_ui->Pl_126, sources, QStringLiteral("课题来源"), 2) ||
-        !m_main.CollectCodes(this, m_ui->Pl_140, programme, QStringLiteral("课题来源"), 1)) {
+    if (!CollectCodes(this, m_ui->Pl_126, sources, QStringLiteral("课题来源"), 2) ||
+        !CollectCodes(this, m_ui->Pl_140, programme, QStringLiteral("课题来源"), 1)) {
         return false;
     }
     const QString date = DateEdits{m_ui->edt_34_y, m_ui->edt_34_m, m_ui->edt_34_d}.storedText();
@@ -476,7 +485,7 @@ bool TFpage3::store() {
         showEngineError(e.message());
         return false;
     }
-    m_main.ShowWarning(QStringLiteral("储存成功！"));
+    ShowWarning(this, QStringLiteral("储存成功！"));
     markDone(QStringLiteral("03"));
     return true;
 }
@@ -488,8 +497,8 @@ void TFpage3::BtnSaveClick() {
 bool TFpage3::differsFromRecord() {
     QString sources;
     QString programme;
-    if (!m_main.CollectCodes(this, m_ui->Pl_126, sources, QStringLiteral("课题来源"), 2) ||
-        !m_main.CollectCodes(this, m_ui->Pl_140, programme, QStringLiteral("课题来源"), 1)) {
+    if (!CollectCodes(this, m_ui->Pl_126, sources, QStringLiteral("课题来源"), 2) ||
+        !CollectCodes(this, m_ui->Pl_140, programme, QStringLiteral("课题来源"), 1)) {
         return true;
     }
     if (programme != recordValue("ITEM_140") || sources != recordValue("ITEM_126")) {

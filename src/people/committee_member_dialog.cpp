@@ -4,6 +4,7 @@
 #include "core/data_module.h"
 #include "core/field_limits.h"
 #include "core/main_form.h"
+#include "core/option_controls.h"
 #include "core/page_helpers.h"
 #include "engine/error.h"
 #include "engine/query.h"
@@ -19,6 +20,9 @@ namespace tamsel::people {
 
 using engine::EngineError;
 namespace cl = core::childlist;
+using core::FillCodeList;
+using core::SelectCode;
+using core::ShowWarning;
 
 namespace {
 
@@ -87,8 +91,8 @@ void TFinto7::setAddDefaults() {
 }
 
 void TFinto7::FormShow() {
-    m_main.FillCodeList(m_dm.Tblzdxx, QStringLiteral("item_181"), true, m_ui->cbwy_193);
-    m_main.FillCodeList(m_dm.Tblzdxx, QStringLiteral("item_198"), false, m_ui->cbwy_198);
+    FillCodeList(m_dm.Tblzdxx, QStringLiteral("item_181"), true, m_ui->cbwy_193);
+    FillCodeList(m_dm.Tblzdxx, QStringLiteral("item_198"), false, m_ui->cbwy_198);
     const engine::Query& q = m_dm.QryJdwyhmd;
     core::limitToFields(this, q);
     if (modifyMode() && cl::hasRows(q)) {
@@ -97,8 +101,8 @@ void TFinto7::FormShow() {
         m_ui->edtwy_197->setText(q.asString(u"ITEM_197"));
         m_ui->edtwy_195->setText(q.asString(u"ITEM_195"));
         m_ui->cbwy_191->setCurrentIndex(m_ui->cbwy_191->findText(q.asString(u"ITEM_191").trimmed()));
-        m_main.SelectCode(q.asString(u"ITEM_193"), m_ui->cbwy_193);
-        m_main.SelectCode(q.asString(u"ITEM_198"), m_ui->cbwy_198);
+        SelectCode(q.asString(u"ITEM_193"), m_ui->cbwy_193);
+        SelectCode(q.asString(u"ITEM_198"), m_ui->cbwy_198);
         return;
     }
     setAddDefaults();
@@ -136,19 +140,19 @@ void TFinto7::cbwy_191Change() {
 
 bool TFinto7::checks() {
     if (m_ui->Edtwy_192->text().trimmed().isEmpty()) {
-        m_main.ShowWarning(QStringLiteral("\"姓名\"不能为空！"));
+        ShowWarning(this, QStringLiteral("\"姓名\"不能为空！"));
         return false;
     }
     if (m_ui->cbwy_193->currentText().isEmpty()) {
-        m_main.ShowWarning(QStringLiteral("\"性别\"不能为空！"));
+        ShowWarning(this, QStringLiteral("\"性别\"不能为空！"));
         return false;
     }
     if (m_ui->cbwy_198->currentText().isEmpty()) {
-        m_main.ShowWarning(QStringLiteral("\"职称\"不能为空！"));
+        ShowWarning(this, QStringLiteral("\"职称\"不能为空！"));
         return false;
     }
     if (m_ui->cbwy_191->currentText().isEmpty()) {
-        m_main.ShowWarning(QStringLiteral("\"评价委员会职务\"不能为空！"));
+        ShowWarning(this, QStringLiteral("\"评价委员会职务\"不能为空！"));
         return false;
     }
     return true;
@@ -226,7 +230,7 @@ bool TFinto7::store() {
         cl::recover(this, q, kNumber, e.message());
         return false;
     }
-    m_main.ShowWarning(QStringLiteral("储存成功！"));
+    ShowWarning(this, QStringLiteral("储存成功！"));
     if (adding)
         setAddDefaults();
     return true;

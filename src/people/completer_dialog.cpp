@@ -4,6 +4,7 @@
 #include "core/data_module.h"
 #include "core/field_limits.h"
 #include "core/main_form.h"
+#include "core/option_controls.h"
 #include "core/page_helpers.h"
 #include "engine/error.h"
 #include "engine/filter_params.h"
@@ -19,6 +20,9 @@ namespace tamsel::people {
 
 using engine::EngineError;
 namespace cl = core::childlist;
+using core::FillCodeList;
+using core::SelectCode;
+using core::ShowWarning;
 
 namespace {
 
@@ -60,10 +64,10 @@ QString TFinto8::modifyCaption() {
 }
 
 void TFinto8::FormShow() {
-    m_main.FillCodeList(m_dm.Tblzdxx, QStringLiteral("item_181"), true, m_ui->cbry_181);
-    m_main.FillCodeList(m_dm.Tblzdxx, QStringLiteral("item_183"), true, m_ui->cbry_183);
-    m_main.FillCodeList(m_dm.Tblzdxx, QStringLiteral("item_184"), true, m_ui->cbry_184);
-    m_main.FillCodeList(m_dm.Tblzdxx, QStringLiteral("item_188"), true, m_ui->cbry_188);
+    FillCodeList(m_dm.Tblzdxx, QStringLiteral("item_181"), true, m_ui->cbry_181);
+    FillCodeList(m_dm.Tblzdxx, QStringLiteral("item_183"), true, m_ui->cbry_183);
+    FillCodeList(m_dm.Tblzdxx, QStringLiteral("item_184"), true, m_ui->cbry_184);
+    FillCodeList(m_dm.Tblzdxx, QStringLiteral("item_188"), true, m_ui->cbry_188);
     engine::Query& q = m_dm.QryCgwcr;
     core::limitToFields(this, q);
     if (modifyMode() && cl::hasRows(q)) {
@@ -71,14 +75,14 @@ void TFinto8::FormShow() {
         const QString birth = q.asString(u"ITEM_182");
         m_ui->edt_182_y->setText(birth.left(4));
         m_ui->edt_182_m->setText(birth.mid(5, 2));
-        m_main.SelectCode(q.asString(u"ITEM_181"), m_ui->cbry_181);
-        m_main.SelectCode(q.asString(u"ITEM_183"), m_ui->cbry_183);
-        m_main.SelectCode(q.asString(u"ITEM_184"), m_ui->cbry_184);
+        SelectCode(q.asString(u"ITEM_181"), m_ui->cbry_181);
+        SelectCode(q.asString(u"ITEM_183"), m_ui->cbry_183);
+        SelectCode(q.asString(u"ITEM_184"), m_ui->cbry_184);
         const QString abroad = q.asString(u"ITEM_188").trimmed();
         if (abroad.isEmpty())
             m_ui->cbry_188->setCurrentIndex(1);
         else
-            m_main.SelectCode(abroad, m_ui->cbry_188);
+            SelectCode(abroad, m_ui->cbry_188);
         m_ui->edtry_185->setText(q.asString(u"ITEM_185"));
         m_ui->edtry_186->setText(q.asString(u"ITEM_186"));
         m_ui->edtry_187->setText(q.asString(kNumber));
@@ -104,18 +108,18 @@ bool TFinto8::store() {
         m_ui->edtry_186->text().trimmed().isEmpty())
         return true;
     if (name.isEmpty()) {
-        m_main.ShowWarning(QStringLiteral("姓名不能为空！"));
+        ShowWarning(this, QStringLiteral("姓名不能为空！"));
         return false;
     }
     const QString sex = core::entryCode(m_ui->cbry_181, 2);
     if (sex.isEmpty()) {
-        m_main.ShowWarning(QStringLiteral("性别不能为空！"));
+        ShowWarning(this, QStringLiteral("性别不能为空！"));
         return false;
     }
     const QString year = m_ui->edt_182_y->text().trimmed();
     QString month = m_ui->edt_182_m->text().trimmed();
     if (year.isEmpty() || month.isEmpty()) {
-        m_main.ShowWarning(QStringLiteral("出生年月不能为空！"));
+        ShowWarning(this, QStringLiteral("出生年月不能为空！"));
         return false;
     }
     for (const QString& part : {year, month}) {
@@ -125,28 +129,28 @@ bool TFinto8::store() {
         }
     }
     if (year.toInt() < 1900) {
-        m_main.ShowWarning(QStringLiteral("出生年份不合法！"));
+        ShowWarning(this, QStringLiteral("出生年份不合法！"));
         return false;
     }
     if (month.toInt() > 12) {
-        m_main.ShowWarning(QStringLiteral("出生月份不合法！"));
+        ShowWarning(this, QStringLiteral("出生月份不合法！"));
         return false;
     }
     if (month.size() == 1)
         month.prepend(QLatin1Char('0'));
     QString title = core::entryCode(m_ui->cbry_183, 2);
     if (title.isEmpty()) {
-        m_main.ShowWarning(QStringLiteral("技术职称不能为空！"));
+        ShowWarning(this, QStringLiteral("技术职称不能为空！"));
         return false;
     }
     const QString education = core::entryCode(m_ui->cbry_184, 2);
     if (education.isEmpty()) {
-        m_main.ShowWarning(QStringLiteral("文化程度不能为空！"));
+        ShowWarning(this, QStringLiteral("文化程度不能为空！"));
         return false;
     }
     const QString numberText = m_ui->edtry_187->text().trimmed();
     if (numberText.isEmpty()) {
-        m_main.ShowWarning(QStringLiteral("序号不能为空！"));
+        ShowWarning(this, QStringLiteral("序号不能为空！"));
         return false;
     }
     int number = 0;
@@ -197,7 +201,7 @@ bool TFinto8::store() {
         cl::recover(this, q, kNumber, e.message());
         return false;
     }
-    m_main.ShowWarning(QStringLiteral("储存成功！"));
+    ShowWarning(this, QStringLiteral("储存成功！"));
     if (adding) {
         m_ui->edtry_180->clear();
         m_ui->edtry_185->clear();

@@ -2,6 +2,7 @@
 
 #include "core/data_module.h"
 #include "core/main_form.h"
+#include "core/option_controls.h"
 #include "engine/query.h"
 #include "people/completer_dialog.h"
 #include "people/quick_add_dialog.h"
@@ -14,6 +15,7 @@
 namespace tamsel::people {
 
 namespace cl = core::childlist;
+using core::ShowWarning;
 
 namespace {
 const QString kNumber = QStringLiteral("ITEM_187");
@@ -139,7 +141,7 @@ void TFpage8::Button4Click() {
 
 void TFpage8::quit01Click() {
     if (!cl::hasRows(m_dm.QryCgwcr)) {
-        m_main.ShowWarning(QStringLiteral("成果完成人员名单不能为空！"));
+        ShowWarning(this, QStringLiteral("成果完成人员名单不能为空！"));
         return;
     }
     cl::leavePage(this, m_main, QStringLiteral("08"));

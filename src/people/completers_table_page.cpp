@@ -2,6 +2,7 @@
 
 #include "core/data_module.h"
 #include "core/main_form.h"
+#include "core/option_controls.h"
 #include "core/page_helpers.h"
 #include "engine/error.h"
 #include "engine/query.h"
@@ -22,6 +23,7 @@ namespace tamsel::people {
 
 using engine::EngineError;
 namespace cl = core::childlist;
+using core::ShowWarning;
 
 TFpage12::TFpage12(core::TDM& dm, core::TMainForm& mainForm, TFinto8* into8, TFormWcr* formWcr,
                    QWidget* parent)
@@ -178,7 +180,7 @@ void TFpage12::Button4Click() {
 
 void TFpage12::quit01Click() {
     if (!cl::hasRows(m_dm.TblCgwcr)) {
-        m_main.ShowWarning(QStringLiteral("成果完成人员名单不能为空！"));
+        ShowWarning(this, QStringLiteral("成果完成人员名单不能为空！"));
         return;
     }
     cl::leavePage(this, m_main, QStringLiteral("08"));

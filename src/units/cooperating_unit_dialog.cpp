@@ -4,6 +4,7 @@
 #include "core/data_module.h"
 #include "core/field_limits.h"
 #include "core/main_form.h"
+#include "core/option_controls.h"
 #include "engine/error.h"
 #include "engine/query.h"
 
@@ -15,6 +16,8 @@ namespace tamsel::units {
 
 using engine::EngineError;
 namespace cl = core::childlist;
+using core::acceptDigitsOnly;
+using core::ShowWarning;
 
 namespace {
 const QString kNumber = QStringLiteral("ITEM_176");
@@ -27,7 +30,7 @@ TFinto5::TFinto5(core::TDM& dm, core::TMainForm& mainForm, QWidget* parent)
     m_ui->Button1->setDefault(true); // Return in an edit
     m_ui->edtdw_172->setFixedWidth(100);
     m_ui->edt_176->setFixedWidth(60);
-    m_main.AcceptDigitsOnly(m_ui->edtdw_172);
+    acceptDigitsOnly(m_ui->edtdw_172);
     cl::nameControls(this);
     connect(m_ui->Button1, &QPushButton::clicked, this, &TFinto5::Button1Click);
     connect(m_ui->Button2, &QPushButton::clicked, this, &TFinto5::Button2Click);
@@ -107,7 +110,7 @@ bool TFinto5::store() {
         cl::abandonEdit(this, q, kNumber, e.message());
         return false;
     }
-    m_main.ShowWarning(QStringLiteral("储存成功！"));
+    ShowWarning(this, QStringLiteral("储存成功！"));
     if (adding) {
         for (QLineEdit* edit : {m_ui->edtdw_170, m_ui->edtdw_171, m_ui->edtdw_172, m_ui->edtdw_173})
             edit->clear();

@@ -4,6 +4,7 @@
 #include "core/data_module.h"
 #include "core/field_limits.h"
 #include "core/main_form.h"
+#include "core/option_controls.h"
 #include "core/page_helpers.h"
 #include "engine/error.h"
 #include "engine/table.h"
@@ -17,6 +18,9 @@ namespace tamsel::units {
 
 using engine::EngineError;
 namespace cl = core::childlist;
+using core::FillCodeList;
+using core::SelectCode;
+using core::ShowWarning;
 
 namespace {
 
@@ -74,18 +78,18 @@ QString TFinto11::modifyCaption() {
 void TFinto11::FormShow() {
     // Refilling the field list keeps its last choice for the next new leader.
     const QString lastField = core::entryCode(m_ui->cbry_124_1, 2);
-    m_main.FillCodeList(m_dm.Tblzdxx, QStringLiteral("item_181"), true, m_ui->cbry_181);
-    m_main.FillCodeList(m_dm.Tblzdxx, QStringLiteral("item_124_1"), true, m_ui->cbry_124_1);
+    FillCodeList(m_dm.Tblzdxx, QStringLiteral("item_181"), true, m_ui->cbry_181);
+    FillCodeList(m_dm.Tblzdxx, QStringLiteral("item_124_1"), true, m_ui->cbry_124_1);
     if (!lastField.isEmpty())
-        m_main.SelectCode(lastField, m_ui->cbry_124_1);
+        SelectCode(lastField, m_ui->cbry_124_1);
     core::limitToFields(this, m_dm.Tblexpert);
     m_ui->Edit1->clear();
     const engine::Table& t = m_dm.Tblexpert;
     if (modifyMode() && cl::hasRows(t)) {
         m_ui->edtry_180->setText(t.asString(u"item_180"));
         m_ui->edtry_186->setText(t.asString(u"item_186"));
-        m_main.SelectCode(t.asString(u"item_181"), m_ui->cbry_181);
-        m_main.SelectCode(t.asString(u"item_124_1"), m_ui->cbry_124_1);
+        SelectCode(t.asString(u"item_181"), m_ui->cbry_181);
+        SelectCode(t.asString(u"item_124_1"), m_ui->cbry_124_1);
         const QString born = t.asString(u"item_182");
         m_ui->Edt_both_1->setText(born.left(4));
         m_ui->edt_both_2->setText(born.mid(5, 2));
@@ -123,21 +127,21 @@ bool TFinto11::store() {
     }
     const QString sex = core::entryCode(m_ui->cbry_181, 2);
     if (name.trimmed().isEmpty()) {
-        m_main.ShowWarning(QStringLiteral("姓名不能为空！"));
+        ShowWarning(this, QStringLiteral("姓名不能为空！"));
         return false;
     }
     if (sex.isEmpty()) {
-        m_main.ShowWarning(QStringLiteral("性别不能为空！"));
+        ShowWarning(this, QStringLiteral("性别不能为空！"));
         return false;
     }
     if (!validYear(m_ui->Edt_both_1->text())) {
-        m_main.ShowWarning(QStringLiteral("年份不合法！"));
+        ShowWarning(this, QStringLiteral("年份不合法！"));
         return false;
     }
     // Storing by keyboard never leaves the month edit, so the month is padded here too.
     const QString month = paddedMonth(m_ui->edt_both_2->text());
     if (!validMonth(month)) {
-        m_main.ShowWarning(QStringLiteral("月份不合法"));
+        ShowWarning(this, QStringLiteral("月份不合法"));
         return false;
     }
     m_ui->edt_both_2->setText(month);
@@ -169,7 +173,7 @@ bool TFinto11::store() {
         cl::showEngineError(this, e.message());
         return false;
     }
-    m_main.ShowWarning(QStringLiteral("储存成功！"));
+    ShowWarning(this, QStringLiteral("储存成功！"));
     if (adding) {
         // The dialog stays open for the next person.
         m_ui->edtry_180->clear();

@@ -3,6 +3,7 @@
 #include "core/data_module.h"
 #include "core/field_limits.h"
 #include "core/main_form.h"
+#include "core/option_controls.h"
 #include "core/page_helpers.h"
 #include "engine/error.h"
 #include "engine/gbk.h"
@@ -20,6 +21,11 @@
 
 namespace tamsel::units {
 
+using core::ClearChoiceButtons;
+using core::FillCodeList;
+using core::FillCodeNameList;
+using core::SelectCode;
+using core::ShowWarning;
 using engine::EngineError;
 using platform::Icon;
 
@@ -94,11 +100,11 @@ void TFpage4::setEnterpriseEnabled(bool enabled) {
 }
 
 void TFpage4::fillLists() {
-    m_main.FillCodeList(m_dm.Tblzdxx, QStringLiteral("item_62"), true, m_ui->cb_62);
-    m_main.FillCodeList(m_dm.Tblzdxx, QStringLiteral("item_41_3"), true, m_ui->CB_41_3);
-    m_main.FillCodeNameList(m_dm.tblProvince, m_ui->cb_64, true, QStringLiteral("Province_i"),
-                            QStringLiteral("Province_n"));
-    m_main.FillCodeNameList(m_dm.tblLsbw, m_ui->cb_63, false, QStringLiteral("Bwdm"), QStringLiteral("Bwmc"));
+    FillCodeList(m_dm.Tblzdxx, QStringLiteral("item_62"), true, m_ui->cb_62);
+    FillCodeList(m_dm.Tblzdxx, QStringLiteral("item_41_3"), true, m_ui->CB_41_3);
+    FillCodeNameList(m_dm.tblProvince, m_ui->cb_64, true, QStringLiteral("Province_i"),
+                     QStringLiteral("Province_n"));
+    FillCodeNameList(m_dm.tblLsbw, m_ui->cb_63, false, QStringLiteral("Bwdm"), QStringLiteral("Bwmc"));
 }
 
 // --- Loading --------------------------------------------------------------------------------------
@@ -112,7 +118,7 @@ bool TFpage4::LoadFromAchievement() {
                         {{m_ui->TLinkMan, QStringLiteral("TLinkMan")},
                          {m_ui->TLinkManTel, QStringLiteral("TLinkManTe")},
                          {m_ui->TLinkManEmail, QStringLiteral("TLinkManEm")}});
-    m_main.ClearChoiceButtons(this);
+    ClearChoiceButtons(this);
     engine::Table& unit = m_dm.Tblunit;
     try {
         if (unit.isActive() && !unit.isEmpty() && unit.recNo() <= 0) {
@@ -143,10 +149,10 @@ bool TFpage4::LoadFromAchievement() {
 
         fillLists();
         const QString unitType = shared("ITEM_62").trimmed();
-        m_main.SelectCode(unitType, m_ui->cb_62);
-        m_main.SelectCode(shared("ITEM_64"), m_ui->cb_64);
-        m_main.SelectCode(mine("ITEM_41_3"), m_ui->CB_41_3);
-        m_main.SelectCode(mine("ITEM_63"), m_ui->cb_63);
+        SelectCode(unitType, m_ui->cb_62);
+        SelectCode(shared("ITEM_64"), m_ui->cb_64);
+        SelectCode(mine("ITEM_41_3"), m_ui->CB_41_3);
+        SelectCode(mine("ITEM_63"), m_ui->cb_63);
         showUnlistedCode(mine("ITEM_63"), m_ui->cb_63);
         const bool enterprise = unitType == QLatin1String("3");
         setEnterpriseEnabled(enterprise);
@@ -194,7 +200,7 @@ void TFpage4::resizeEvent(QResizeEvent* event) {
 // --- Controls ---------------------------------------------------------------------------------------
 
 void TFpage4::cb_62Change() {
-    m_main.FillCodeList(m_dm.Tblzdxx, QStringLiteral("item_41_3"), true, m_ui->CB_41_3);
+    FillCodeList(m_dm.Tblzdxx, QStringLiteral("item_41_3"), true, m_ui->CB_41_3);
     if (m_ui->cb_62->currentText().contains(kEnterprise)) {
         setEnterpriseEnabled(true);
     } else {
@@ -250,7 +256,7 @@ QString TFpage4::CheckMessage() const {
 bool TFpage4::validate() {
     const QString problem = CheckMessage();
     if (!problem.isEmpty()) {
-        m_main.ShowWarning(problem);
+        ShowWarning(this, problem);
         return false;
     }
     return true;
@@ -299,7 +305,7 @@ bool TFpage4::store() {
         showEngineError(e.message());
         return false;
     }
-    m_main.ShowWarning(QStringLiteral("储存成功！"));
+    ShowWarning(this, QStringLiteral("储存成功！"));
     if (QPushButton* button = m_main.pageButton(QStringLiteral("04"))) {
         core::TMainForm::setPageDone(button, true);
         button->setText(QStringLiteral("第一完成单位情况"));
@@ -367,7 +373,7 @@ void TFpage4::Button1Click() {
                               QStringLiteral("本单位情况还没设置，请先设置单位基本情况"), Icon::Information);
         return;
     }
-    m_main.FillCodeList(m_dm.Tblzdxx, QStringLiteral("item_41_3"), true, m_ui->CB_41_3);
+    FillCodeList(m_dm.Tblzdxx, QStringLiteral("item_41_3"), true, m_ui->CB_41_3);
     m_ui->Edt_9->setText(name);
     m_ui->Edt_420->setText(value("item_420"));
     m_ui->Edt_37->setText(value("item_37"));
@@ -378,16 +384,16 @@ void TFpage4::Button1Click() {
     m_ui->Edt_41->setText(value("item_41"));
     m_ui->Edt_41_2->setText(value("item_41_2"));
     m_ui->Edt_61->setText(value("item_61"));
-    m_main.SelectCode(value("item_62"), m_ui->cb_62);
+    SelectCode(value("item_62"), m_ui->cb_62);
     if (m_ui->cb_62->currentText().contains(kEnterprise)) {
         setEnterpriseEnabled(true);
-        m_main.SelectCode(value("item_41_3"), m_ui->CB_41_3);
+        SelectCode(value("item_41_3"), m_ui->CB_41_3);
     } else {
         m_ui->CB_41_3->clear();
         setEnterpriseEnabled(false);
     }
-    m_main.SelectCode(value("item_64"), m_ui->cb_64);
-    m_main.SelectCode(value("item_63"), m_ui->cb_63);
+    SelectCode(value("item_64"), m_ui->cb_64);
+    SelectCode(value("item_63"), m_ui->cb_63);
     showUnlistedCode(value("item_63"), m_ui->cb_63);
     const bool enterprise = value("item_62").trimmed() == QLatin1String("3");
     setEnterpriseEnabled(enterprise);
@@ -402,7 +408,7 @@ void TFpage4::Button2Click() {
                                m_main.currentValue(QStringLiteral("ITEM_163")) == QLatin1String("1"));
         m_dwForm->Execute();
     } catch (const EngineError& e) {
-        m_main.ShowWarning(QStringLiteral("读入数据时出错,请到本单位情况设置中修改:") + e.message());
+        ShowWarning(this, QStringLiteral("读入数据时出错,请到本单位情况设置中修改:") + e.message());
     }
 }
 

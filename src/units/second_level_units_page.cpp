@@ -3,6 +3,7 @@
 
 #include "core/data_module.h"
 #include "core/main_form.h"
+#include "core/option_controls.h"
 #include "engine/error.h"
 #include "engine/filter_params.h"
 #include "engine/query.h"
@@ -23,6 +24,10 @@ namespace tamsel::units {
 using engine::EngineError;
 using platform::Icon;
 namespace cl = core::childlist;
+using core::acceptDigitsOnly;
+using core::ReplaceTabs;
+using core::ShowClassCode;
+using core::ShowWarning;
 
 namespace {
 
@@ -104,7 +109,7 @@ TFpage10::TFpage10(core::TDM& dm, core::TMainForm& mainForm, entry::TFormTree* p
         if (auto* edit = findChild<QLineEdit*>(QLatin1String(item.edit)))
             edit->setMaxLength(item.width);
     }
-    m_main.AcceptDigitsOnly(m_ui->Edt_38);
+    acceptDigitsOnly(m_ui->Edt_38);
     m_model = new cl::GridModel(dm.Qryunit,
                                 {{QStringLiteral("unitcode"), QStringLiteral("单位代码"), {}, false},
                                  {QStringLiteral("item_9"), QStringLiteral("单位名称"), {}, false}},
@@ -268,7 +273,7 @@ void TFpage10::loadCodeList(const QString& field, const QString& stored) {
         } else if (typed) {
             edits[k]->setText(part);
         } else {
-            m_main.ShowClassCode(table, part, edits[k]);
+            ShowClassCode(table, part, edits[k]);
             edits[k]->setCursorPosition(0);
         }
     }
@@ -346,7 +351,7 @@ void TFpage10::Button2Click() {
         return;
     }
     if (code.isEmpty()) {
-        m_main.ShowWarning(QStringLiteral("二级单位最多99个！"));
+        ShowWarning(this, QStringLiteral("二级单位最多99个！"));
         return;
     }
     engine::Query& q = m_dm.Qryunit;
@@ -378,8 +383,8 @@ void TFpage10::btnSave01Click() {
             if (const auto* edit = findChild<QLineEdit*>(QLatin1String(item.edit)))
                 q.setValue(item.field, edit->text());
         }
-        q.setValue(u"advantage", core::TMainForm::ReplaceTabs(m_ui->Memo2->toPlainText()));
-        q.setValue(u"unitintrod", core::TMainForm::ReplaceTabs(m_ui->Memo3->toPlainText()));
+        q.setValue(u"advantage", ReplaceTabs(m_ui->Memo2->toPlainText()));
+        q.setValue(u"unitintrod", ReplaceTabs(m_ui->Memo3->toPlainText()));
         for (const CodeItem& item : kCodeItems)
             q.setValue(item.field, collectCodeList(QString::fromUtf16(item.field)));
         q.post();
@@ -390,7 +395,7 @@ void TFpage10::btnSave01Click() {
     }
     m_model->reload();
     // The achievement current in the main window is not touched: its page buttons stay as they are.
-    m_main.ShowWarning(QStringLiteral("储存成功！"));
+    ShowWarning(this, QStringLiteral("储存成功！"));
 }
 
 void TFpage10::Button3Click() {

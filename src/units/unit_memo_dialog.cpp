@@ -2,6 +2,7 @@
 
 #include "core/data_module.h"
 #include "core/main_form.h"
+#include "core/option_controls.h"
 #include "engine/error.h"
 #include "platform/prompt.h"
 #include "units/unit_record.h"
@@ -10,6 +11,8 @@
 #include <QPushButton>
 
 namespace tamsel::units {
+
+using core::ReplaceTabs;
 
 UnitMemoDialog::UnitMemoDialog(core::TDM& dm, QString field, QWidget* parent)
     : QDialog(parent), m_dm(dm), m_field(std::move(field)) {}
@@ -31,7 +34,7 @@ int UnitMemoDialog::Open(const QString& text) {
 
 void UnitMemoDialog::Button1Click() {
     // The exchange files are tab-separated.
-    const QString text = core::TMainForm::ReplaceTabs(m_memo->toPlainText());
+    const QString text = ReplaceTabs(m_memo->toPlainText());
     engine::Dataset& unit = m_dm.Tblunit;
     try {
         beginUnitEdit(unit);

@@ -3,6 +3,7 @@
 #include "core/data_module.h"
 #include "core/field_limits.h"
 #include "core/main_form.h"
+#include "core/option_controls.h"
 #include "core/page_helpers.h"
 #include "engine/error.h"
 #include "engine/filter_params.h"
@@ -24,6 +25,12 @@
 
 namespace tamsel::units {
 
+using core::FillCodeList;
+using core::FillCodeNameList;
+using core::ReplaceTabs;
+using core::SelectCode;
+using core::ShowClassCode;
+using core::ShowWarning;
 using engine::EngineError;
 
 namespace {
@@ -224,16 +231,16 @@ void TFpage4a::LoadFromUnit() {
     m_ui->Memo1->setPlainText(value("studydirec"));
 
     const QString unitType = value("item_62").trimmed();
-    m_main.FillCodeList(m_dm.Tblzdxx, QStringLiteral("item_62"), true, m_ui->cb_62);
-    m_main.SelectCode(unitType, m_ui->cb_62);
+    FillCodeList(m_dm.Tblzdxx, QStringLiteral("item_62"), true, m_ui->cb_62);
+    SelectCode(unitType, m_ui->cb_62);
     const bool enterprise = unitType == QLatin1String("3");
     setEnterpriseEnabled(enterprise);
     m_ui->cb_163->setChecked(enterprise && value("item_163").trimmed() == QLatin1String("1"));
-    m_main.FillCodeList(m_dm.Tblzdxx, QStringLiteral("item_41_3"), true, m_ui->CB_41_3);
-    m_main.SelectCode(value("item_41_3"), m_ui->CB_41_3);
-    m_main.FillCodeNameList(m_dm.tblProvince, m_ui->cb_64, true, QStringLiteral("Province_i"),
-                            QStringLiteral("Province_n"));
-    m_main.SelectCode(value("item_64"), m_ui->cb_64);
+    FillCodeList(m_dm.Tblzdxx, QStringLiteral("item_41_3"), true, m_ui->CB_41_3);
+    SelectCode(value("item_41_3"), m_ui->CB_41_3);
+    FillCodeNameList(m_dm.tblProvince, m_ui->cb_64, true, QStringLiteral("Province_i"),
+                     QStringLiteral("Province_n"));
+    SelectCode(value("item_64"), m_ui->cb_64);
 
     applyCodeEntryMode();
     for (const CodeItem& code : items()) {
@@ -267,7 +274,7 @@ void TFpage4a::LoadCodeList(const QString& field, const QString& stored) {
             edit->setMaxLength(std::max<int>(kTypedCodeLength, static_cast<int>(part.size())));
             edit->setText(part);
         } else {
-            m_main.ShowClassCode(classTable(*code), part, edit);
+            ShowClassCode(classTable(*code), part, edit);
             edit->setCursorPosition(0);
         }
     }
@@ -329,7 +336,7 @@ void TFpage4a::resizeEvent(QResizeEvent* event) {
 
 void TFpage4a::cb_62Change() {
     const QString text = m_ui->cb_62->currentText();
-    m_main.FillCodeList(m_dm.Tblzdxx, QStringLiteral("item_41_3"), true, m_ui->CB_41_3);
+    FillCodeList(m_dm.Tblzdxx, QStringLiteral("item_41_3"), true, m_ui->CB_41_3);
     if (text.contains(QStringLiteral("企业"))) {
         setEnterpriseEnabled(true);
     } else {
@@ -416,9 +423,9 @@ bool TFpage4a::store(bool withMessage) {
         unit.setValue(u"item_61", m_ui->Edt_61->text());
         unit.setValue(u"item_41_2", m_ui->Edt_41_2->text());
         unit.setValue(u"unitcode", QString::fromUtf16(kUnitCode));
-        unit.setValue(u"advantage", core::TMainForm::ReplaceTabs(m_ui->Memo2->toPlainText()));
-        unit.setValue(u"unitintrod", core::TMainForm::ReplaceTabs(m_ui->Memo3->toPlainText()));
-        unit.setValue(u"studydirec", core::TMainForm::ReplaceTabs(m_ui->Memo1->toPlainText()));
+        unit.setValue(u"advantage", ReplaceTabs(m_ui->Memo2->toPlainText()));
+        unit.setValue(u"unitintrod", ReplaceTabs(m_ui->Memo3->toPlainText()));
+        unit.setValue(u"studydirec", ReplaceTabs(m_ui->Memo1->toPlainText()));
         unit.setValue(u"endlevel", 1);
         unit.setValue(u"unitlevel", QStringLiteral("1"));
         const QString unitType = core::entryCode(m_ui->cb_62, 3);
@@ -442,7 +449,7 @@ bool TFpage4a::store(bool withMessage) {
     }
     // The profile belongs to no achievement: the current one keeps its page buttons and lock.
     if (withMessage) {
-        m_main.ShowWarning(QStringLiteral("储存成功！"));
+        ShowWarning(this, QStringLiteral("储存成功！"));
     }
     m_ui->Edit1->clear();
     return true;
@@ -535,7 +542,7 @@ bool TFpage4a::differsFromRecord() {
 bool TFpage4a::validate() {
     const QString problem = leaveCheckMessage();
     if (!problem.isEmpty()) {
-        m_main.ShowWarning(problem);
+        ShowWarning(this, problem);
         return false;
     }
     return true;

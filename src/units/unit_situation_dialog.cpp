@@ -3,6 +3,7 @@
 #include "core/data_module.h"
 #include "core/field_limits.h"
 #include "core/main_form.h"
+#include "core/option_controls.h"
 #include "core/page_helpers.h"
 #include "engine/error.h"
 #include "engine/gbk.h"
@@ -19,6 +20,10 @@
 
 namespace tamsel::units {
 
+using core::FillCodeList;
+using core::FillCodeNameList;
+using core::SelectCode;
+using core::ShowWarning;
 using engine::EngineError;
 
 namespace {
@@ -97,15 +102,15 @@ void Tdw_Form::LoadFromDwqk() {
     setEnterpriseEnabled(enterprise);
     m_ui->cb_163->setChecked(enterprise && value("item_163").trimmed() == QLatin1String("1"));
 
-    m_main.FillCodeList(m_dm.Tblzdxx, QStringLiteral("item_62"), true, m_ui->cb_62);
-    m_main.SelectCode(value("item_62"), m_ui->cb_62);
-    m_main.FillCodeList(m_dm.Tblzdxx, QStringLiteral("item_41_3"), true, m_ui->CB_41_3);
-    m_main.SelectCode(value("item_41_3"), m_ui->CB_41_3);
-    m_main.FillCodeNameList(m_dm.tblProvince, m_ui->cb_64, true, QStringLiteral("Province_i"),
-                            QStringLiteral("Province_n"));
-    m_main.SelectCode(value("item_64"), m_ui->cb_64);
-    m_main.FillCodeNameList(m_dm.tblLsbw, m_ui->cb_63, false, QStringLiteral("Bwdm"), QStringLiteral("Bwmc"));
-    m_main.SelectCode(value("item_63"), m_ui->cb_63);
+    FillCodeList(m_dm.Tblzdxx, QStringLiteral("item_62"), true, m_ui->cb_62);
+    SelectCode(value("item_62"), m_ui->cb_62);
+    FillCodeList(m_dm.Tblzdxx, QStringLiteral("item_41_3"), true, m_ui->CB_41_3);
+    SelectCode(value("item_41_3"), m_ui->CB_41_3);
+    FillCodeNameList(m_dm.tblProvince, m_ui->cb_64, true, QStringLiteral("Province_i"),
+                     QStringLiteral("Province_n"));
+    SelectCode(value("item_64"), m_ui->cb_64);
+    FillCodeNameList(m_dm.tblLsbw, m_ui->cb_63, false, QStringLiteral("Bwdm"), QStringLiteral("Bwmc"));
+    SelectCode(value("item_63"), m_ui->cb_63);
     showUnlistedCode(value("item_63"), m_ui->cb_63);
 }
 
@@ -121,7 +126,7 @@ void Tdw_Form::FormShow() {
 
 void Tdw_Form::cb_62Change() {
     // As on the first completing unit page: only an enterprise has an ownership.
-    m_main.FillCodeList(m_dm.Tblzdxx, QStringLiteral("item_41_3"), true, m_ui->CB_41_3);
+    FillCodeList(m_dm.Tblzdxx, QStringLiteral("item_41_3"), true, m_ui->CB_41_3);
     if (m_ui->cb_62->currentText().contains(kEnterprise)) {
         setEnterpriseEnabled(true);
     } else {
@@ -186,7 +191,7 @@ QList<std::pair<QString, QVariant>> Tdw_Form::Values() const {
 bool Tdw_Form::validate() {
     const QString problem = CheckMessage();
     if (!problem.isEmpty()) {
-        m_main.ShowWarning(problem);
+        ShowWarning(this, problem);
         return false;
     }
     return true;
@@ -228,7 +233,7 @@ bool Tdw_Form::store() {
         showEngineError(e.message());
         return false;
     }
-    m_main.ShowWarning(QStringLiteral("储存成功！"));
+    ShowWarning(this, QStringLiteral("储存成功！"));
     try {
         m_dm.OpenQueryText(dwqk, remembered);
     } catch (const EngineError& e) {

@@ -46,7 +46,7 @@ template <typename T = QLineEdit> T* child(const QWidget* window, const QString&
 
 // Sets controls as the user would: "name=value" for edits and memos, a code for lists,
 // "1" to tick a box.
-void apply(core::TMainForm& main, QWidget* window, const QStringList& changes) {
+void apply(QWidget* window, const QStringList& changes) {
     for (const QString& change : changes) {
         const QString name = change.section(QLatin1Char('='), 0, 0);
         const QString value = change.section(QLatin1Char('='), 1);
@@ -57,7 +57,7 @@ void apply(core::TMainForm& main, QWidget* window, const QStringList& changes) {
             memo->setPlainText(value);
         } else if (auto* combo = qobject_cast<QComboBox*>(target)) {
             combo->setCurrentIndex(-1);
-            main.SelectCode(value, combo);
+            core::SelectCode(value, combo);
         } else if (auto* button = qobject_cast<QAbstractButton*>(target)) {
             button->setChecked(value == QLatin1String("1"));
         }
@@ -158,29 +158,28 @@ void TestEndToEnd::appliedTechnologyFromNewToUnlocked() {
         ScriptedUi ui;
         ui.expectModal(QStringLiteral("TFpage1"), [&](QWidget* w) {
             auto* page = static_cast<entry::TFpage1*>(w);
-            apply(main, page,
-                  {"edt_121_y=2009",
-                   "edt_121_m=05",
-                   "edt_121_d=20",
-                   "edt_8_y_s=2007",
-                   "edt_8_m_s=01",
-                   "edt_8_y_e=2008",
-                   "edt_8_m_e=12",
-                   "Edt_120=110200900012",
-                   "Edt_128=测试推荐单位",
-                   "CB_1=1",
-                   "cb_2=3",
-                   "cb_201=2",
-                   "edt_14_1=软件",
-                   "edt_14_2=测试",
-                   "cb_16=2",
-                   "cb_33=1",
-                   "Cb_125_1=3",
-                   "RB_123_B=1",
-                   "CB_124_1_02=1",
-                   "CB_125_20=1",
-                   "Mo_13_1=成果简介的内容",
-                   "Mo_13=成果公报的内容"});
+            apply(page, {"edt_121_y=2009",
+                         "edt_121_m=05",
+                         "edt_121_d=20",
+                         "edt_8_y_s=2007",
+                         "edt_8_m_s=01",
+                         "edt_8_y_e=2008",
+                         "edt_8_m_e=12",
+                         "Edt_120=110200900012",
+                         "Edt_128=测试推荐单位",
+                         "CB_1=1",
+                         "cb_2=3",
+                         "cb_201=2",
+                         "edt_14_1=软件",
+                         "edt_14_2=测试",
+                         "cb_16=2",
+                         "cb_33=1",
+                         "Cb_125_1=3",
+                         "RB_123_B=1",
+                         "CB_124_1_02=1",
+                         "CB_125_20=1",
+                         "Mo_13_1=成果简介的内容",
+                         "Mo_13=成果公报的内容"});
             page->btnSaveClick();
             page->btnQuitClick();
             return page->result();
@@ -201,7 +200,7 @@ void TestEndToEnd::appliedTechnologyFromNewToUnlocked() {
                 if (status->itemText(i).startsWith(QStringLiteral("1  ")))
                     status->setCurrentIndex(i);
             }
-            apply(main, page, {"cb_161_4=1"});
+            apply(page, {"cb_161_4=1"});
             page->btnSave02Click();
             page->quit02Click();
             return page->result();
@@ -217,7 +216,7 @@ void TestEndToEnd::appliedTechnologyFromNewToUnlocked() {
         ScriptedUi ui;
         ui.expectModal(QStringLiteral("TFpage3"), [&](QWidget* w) {
             auto* page = static_cast<entry::TFpage3*>(w);
-            main.SelectCode(QStringLiteral("2"), page->methodList());
+            core::SelectCode(QStringLiteral("2"), page->methodList());
             child<QCheckBox>(page, QStringLiteral("CB_126_08"))->click();
             page->BtnSaveClick();
             page->BtnQuitClick();
@@ -234,9 +233,8 @@ void TestEndToEnd::appliedTechnologyFromNewToUnlocked() {
         ScriptedUi ui;
         ui.expectModal(QStringLiteral("TFpage4"), [&](QWidget* w) {
             auto* page = static_cast<units::TFpage4*>(w);
-            apply(main, page,
-                  {"Edt_37=北京市海淀区1号", "Edt_38=100081", "Edt_41=李四", "Edt_41_2=010-1", "cb_64=130",
-                   "cb_62=1"});
+            apply(page, {"Edt_37=北京市海淀区1号", "Edt_38=100081", "Edt_41=李四", "Edt_41_2=010-1",
+                         "cb_64=130", "cb_62=1"});
             QMetaObject::invokeMethod(page, "cb_62Change");
             page->btnSave01Click();
             page->quit01Click();
@@ -262,7 +260,7 @@ void TestEndToEnd::appliedTechnologyFromNewToUnlocked() {
         });
         ui.expectModal(QStringLiteral("TFinto5"), [&](QWidget* w) {
             auto* d = static_cast<units::TFinto5*>(w);
-            apply(main, d, {"edtdw_170=合作单位", "edtdw_173=王五"});
+            apply(d, {"edtdw_170=合作单位", "edtdw_173=王五"});
             d->Button1Click();
             return d->result();
         });
@@ -280,7 +278,7 @@ void TestEndToEnd::appliedTechnologyFromNewToUnlocked() {
         });
         ui.expectModal(QStringLiteral("TFinto7"), [&](QWidget* w) {
             auto* d = static_cast<people::TFinto7*>(w);
-            apply(main, d, {"Edtwy_192=赵六", "edtwy_195=评价单位"});
+            apply(d, {"Edtwy_192=赵六", "edtwy_195=评价单位"});
             auto* role = child<QComboBox>(d, QStringLiteral("cbwy_191"));
             role->setCurrentIndex(role->findText(QStringLiteral("主任委员")));
             d->cbwy_191Change();
@@ -304,9 +302,8 @@ void TestEndToEnd::appliedTechnologyFromNewToUnlocked() {
         });
         ui.expectModal(QStringLiteral("TFinto8"), [&](QWidget* w) {
             auto* d = static_cast<people::TFinto8*>(w);
-            apply(main, d,
-                  {"edtry_180=张三", "edt_182_y=1965", "edt_182_m=3", "edtry_186=总体设计", "cbry_183=2",
-                   "cbry_184=2"});
+            apply(d, {"edtry_180=张三", "edt_182_y=1965", "edt_182_m=3", "edtry_186=总体设计", "cbry_183=2",
+                      "cbry_184=2"});
             d->Button1Click();
             return d->result();
         });

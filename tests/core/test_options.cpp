@@ -113,9 +113,9 @@ void TestOptions::fillCodeList() {
     QComboBox combo;
     ScriptedUi ui;
     if (all) {
-        f.form->FillCodeListAll(f.dm->Tblzdxx, item, withoutBlank, &combo);
+        core::FillCodeListAll(f.dm->Tblzdxx, item, withoutBlank, &combo);
     } else {
-        f.form->FillCodeList(f.dm->Tblzdxx, item, withoutBlank, &combo);
+        core::FillCodeList(f.dm->Tblzdxx, item, withoutBlank, &combo);
     }
     TAMSEL_VERIFY_UI(ui);
     QCOMPARE(entries(combo), expected);
@@ -129,13 +129,13 @@ void TestOptions::fillCodeNameList() {
     f.append("province.dbf", {{"Province_n", "无代码"}});
     QComboBox combo;
     ScriptedUi ui;
-    f.form->FillCodeNameList(f.dm->tblProvince, &combo, false, "Province_i", "Province_n");
+    core::FillCodeNameList(f.dm->tblProvince, &combo, false, "Province_i", "Province_n");
     TAMSEL_VERIFY_UI(ui);
     QCOMPARE(combo.count(), delivered + 1);
     QCOMPARE(combo.itemText(0), QStringLiteral("110  (北京市)"));
     QCOMPARE(combo.itemText(combo.count() - 1), QStringLiteral(" "));
     // A stored code selects its entry in such a list too.
-    f.form->SelectCode("120", &combo);
+    core::SelectCode("120", &combo);
     QCOMPARE(combo.currentText(), QStringLiteral("120  (天津市)"));
 }
 
@@ -160,7 +160,7 @@ void TestOptions::selectCode() {
     QComboBox combo;
     combo.addItems(items);
     combo.setCurrentIndex(2);
-    f.form->SelectCode(code, &combo);
+    core::SelectCode(code, &combo);
     QCOMPARE(combo.currentIndex(), selected);
 }
 
@@ -188,7 +188,7 @@ void TestOptions::checkCodes() {
     MainFormFixture f;
     QStringList codes = radio ? QStringList{"1", "2", "A", "E"} : twoDigitCodes(13);
     ChoiceForm page("PL_125", "CB_125_", codes, radio);
-    f.form->CheckCodes(&page.form, page.panel, n, stored);
+    core::CheckCodes(&page.form, page.panel, n, stored);
     QCOMPARE(page.checked(), checked);
 }
 
@@ -252,7 +252,7 @@ void TestOptions::collectCodes() {
         ui.expectBox(box.section('|', 0, 0), box.section('|', 1));
     }
     QString stored = "unchanged";
-    QCOMPARE(f.form->CollectCodes(&page.form, page.panel, stored, caption, n), ok);
+    QCOMPARE(core::CollectCodes(&page.form, page.panel, stored, caption, n), ok);
     TAMSEL_VERIFY_UI(ui);
     QCOMPARE(stored, ok ? result : QStringLiteral("unchanged"));
 }
@@ -263,12 +263,12 @@ void TestOptions::clearAndSingleChoice() {
     ChoiceForm boxes("PL_32", "CB_32_", {"1", "2", "3"}, false);
     radios.check({"RB_123_2"});
     boxes.check({"CB_32_1", "CB_32_3"});
-    f.form->ClearChoiceButtons(&radios.form);
-    f.form->ClearChoiceButtons(&boxes.form);
+    core::ClearChoiceButtons(&radios.form);
+    core::ClearChoiceButtons(&boxes.form);
     QCOMPARE(radios.checked(), QStringList{});
     QCOMPARE(boxes.checked(), QStringList{});
 
-    f.form->MakeSingleChoice(boxes.panel);
+    core::makeSingleChoice(boxes.panel);
     boxes.check({"CB_32_1"});
     boxes.check({"CB_32_3"});
     QCOMPARE(boxes.checked(), QStringList{"PL_32:CB_32_3"});
@@ -292,7 +292,7 @@ void TestOptions::splitToEdits() {
     QLineEdit first("old");
     QLineEdit second("old");
     QLineEdit third("old");
-    f.form->SplitToEdits(text, &first, &second, &third);
+    core::SplitToEdits(text, &first, &second, &third);
     QCOMPARE((QStringList{first.text(), second.text(), third.text()}), edits);
 }
 
@@ -307,12 +307,12 @@ void TestOptions::showClassCode() {
     QVERIFY(!code.isEmpty());
     QLineEdit edit("old");
     ScriptedUi ui;
-    f.form->ShowClassCode(table, code, &edit);
+    core::ShowClassCode(table, code, &edit);
     QCOMPARE(edit.text(), shown);
-    f.form->ShowClassCode(table, "no such code", &edit);
+    core::ShowClassCode(table, "no such code", &edit);
     QCOMPARE(edit.text(), QString());
     edit.setText("old");
-    f.form->ShowClassCode(table, "0'1", &edit);
+    core::ShowClassCode(table, "0'1", &edit);
     QCOMPARE(edit.text(), QString());
     TAMSEL_VERIFY_UI(ui);
 }
@@ -337,19 +337,19 @@ void TestOptions::numericEntry() {
     QFETCH(bool, warned);
     MainFormFixture f;
     QLineEdit edit;
-    f.form->AcceptDigitsOnly(&edit, allowPoint);
+    core::acceptDigitsOnly(&edit, allowPoint);
     QTest::keyClicks(&edit, typed);
     ScriptedUi ui;
     if (warned) {
         ui.expectBox("Tamsel", typed + " 不是正确的数据格式！现在已经置零", platform::Icon::Warning);
     }
-    QCOMPARE(f.form->CheckAmountText(&edit, edit.text()), !warned);
+    QCOMPARE(core::checkAmountText(&edit, edit.text()), !warned);
     TAMSEL_VERIFY_UI(ui);
     QCOMPARE(edit.text(), kept);
     // Pasted text passes the key filter; the change check catches it.
     edit.setText("3万");
     ui.expectBox("Tamsel", "3万 不是正确的数据格式！现在已经置零");
-    QVERIFY(!f.form->CheckAmountText(&edit, edit.text()));
+    QVERIFY(!core::checkAmountText(&edit, edit.text()));
     QCOMPARE(edit.text(), QStringLiteral("0"));
     TAMSEL_VERIFY_UI(ui);
 }

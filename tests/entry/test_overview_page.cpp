@@ -99,7 +99,7 @@ struct Page {
 
     void set(const QString& edit, const QString& text) const { control(edit)->setText(text); }
     void select(const QString& combo, const QString& code) const {
-        main->SelectCode(code, control<QComboBox>(combo));
+        core::SelectCode(code, control<QComboBox>(combo));
     }
     void check(const QString& button) const { control<QAbstractButton>(button)->setChecked(true); }
 
@@ -281,7 +281,7 @@ void TestFpage1::checks() {
         } else if (auto* combo = qobject_cast<QComboBox*>(widget)) {
             combo->setCurrentIndex(-1);
         } else if (auto* button = qobject_cast<QAbstractButton*>(widget)) {
-            p.main->ClearChoiceButtons(button->parentWidget());
+            core::ClearChoiceButtons(button->parentWidget());
         }
     }
     QVERIFY(p.save(message));

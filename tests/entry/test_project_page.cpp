@@ -45,7 +45,7 @@ struct Page {
     QRadioButton* radio(const QString& code) const {
         return control<QRadioButton>(page.get(), "RB_140_" + code);
     }
-    void pickMethod(const QString& code) const { f.main->SelectCode(code, page->methodList()); }
+    void pickMethod(const QString& code) const { core::SelectCode(code, page->methodList()); }
     // What a valid page needs: an evaluation method and a source that is not a national plan.
     void fillRequired() const {
         pickMethod(QStringLiteral("2"));
@@ -222,8 +222,8 @@ void TestFpage3::sourceRules() {
     }
     QCOMPARE(checkedSources(p), checked);
     QString chosen;
-    QVERIFY(p.f.main->CollectCodes(p.page.get(), control<QWidget>(p.page.get(), "Pl_140"), chosen, "课题来源",
-                                   1));
+    QVERIFY(
+        core::CollectCodes(p.page.get(), control<QWidget>(p.page.get(), "Pl_140"), chosen, "课题来源", 1));
     QCOMPARE(chosen, programme);
     auto* list = p.combo("CB_41");
     auto* label = control<QLabel>(p.page.get(), "Lb_41");
@@ -272,7 +272,7 @@ void TestFpage3::planStoredAndReopened() {
     Page p;
     p.pickMethod("1");
     p.box("03")->click();
-    p.f.main->SelectCode("05", p.combo("CB_41"));
+    core::SelectCode("05", p.combo("CB_41"));
     ScriptedUi ui;
     ui.expectBox(kCaption, kSaved);
     p.page->BtnSaveClick();
@@ -289,7 +289,7 @@ void TestFpage3::planStoredAndReopened() {
     QCOMPARE(control<QLabel>(&again, "Lb_41")->text(), QStringLiteral("“地方计划”的下属分类"));
 
     // Without a stored plan the list stays hidden even for a source that has plans.
-    p.f.main->SelectCode(" ", p.combo("CB_41"));
+    core::SelectCode(" ", p.combo("CB_41"));
     p.combo("CB_41")->setCurrentIndex(p.combo("CB_41")->count() - 1);
     ui.expectBox(kCaption, kSaved);
     p.page->BtnSaveClick();
@@ -420,7 +420,7 @@ void TestFpage3::exitComparison() {
         if (control.startsWith("CB_126")) {
             p.box(control.right(2))->click();
         } else if (control == "CB_41" || control == "cb_21") {
-            p.f.main->SelectCode(text, p.combo(control));
+            core::SelectCode(text, p.combo(control));
         } else if (!control.isEmpty()) {
             p.edit(control)->setText(text);
         }

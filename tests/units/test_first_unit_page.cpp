@@ -119,7 +119,7 @@ struct Fixture {
                 box->setChecked(value == QLatin1String("1"));
             } else if (auto* combo = qobject_cast<QComboBox*>(target)) {
                 combo->setCurrentIndex(-1);
-                main->SelectCode(value, combo);
+                core::SelectCode(value, combo);
                 if (name == QLatin1String("cb_62")) {
                     QMetaObject::invokeMethod(window ? window : page.get(), "cb_62Change");
                 }

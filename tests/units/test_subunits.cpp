@@ -66,8 +66,8 @@ struct Leaders {
         child(&dialog(), "Edt_both_1")->setText(year);
         child(&dialog(), "edt_both_2")->setText(month);
         child(&dialog(), "edtry_186")->setText(QStringLiteral("说明"));
-        f.main->SelectCode(QStringLiteral("1"), child<QComboBox>(&dialog(), "cbry_181"));
-        f.main->SelectCode(QStringLiteral("02"), child<QComboBox>(&dialog(), "cbry_124_1"));
+        core::SelectCode(QStringLiteral("1"), child<QComboBox>(&dialog(), "cbry_181"));
+        core::SelectCode(QStringLiteral("02"), child<QComboBox>(&dialog(), "cbry_124_1"));
     }
     void add(const QString& name) {
         openDialog(false);

@@ -97,7 +97,7 @@ struct Fixture {
         control<QPlainTextEdit>("Memo3")->setPlainText(intro);
     }
 
-    void selectEntry(QComboBox* combo, const QString& code) const { main->SelectCode(code, combo); }
+    void selectEntry(QComboBox* combo, const QString& code) const { core::SelectCode(code, combo); }
 
     // Runs 退出; true when the page closed.
     bool quit() const {
