@@ -16,6 +16,7 @@
 #include <QKeyEvent>
 #include <QLineEdit>
 #include <QPlainTextEdit>
+#include <QPointer>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QScrollArea>
@@ -164,6 +165,27 @@ private:
     QSet<QWidget*> m_seen;
 };
 
+QWidget* firstStop(QWidget* window) {
+    for (QWidget* w : formOrder(window)) {
+        if (w->isVisible() && w->isEnabled() && takesTab(w) && !w->focusProxy())
+            return w;
+    }
+    return nullptr;
+}
+
+// A dialog without a main action gets no default button: otherwise Qt makes the first button
+// in the chain the default, and Return in any edit would press it. Return on a focused button
+// still presses that button (see WindowKeys).
+void withoutGuessedDefault(QWidget* window) {
+    if (!qobject_cast<QDialog*>(window))
+        return;
+    const QList<QPushButton*> buttons = window->findChildren<QPushButton*>();
+    if (std::any_of(buttons.begin(), buttons.end(), [](const QPushButton* b) { return b->isDefault(); }))
+        return;
+    for (QPushButton* b : buttons)
+        b->setAutoDefault(false);
+}
+
 bool plainKey(const QKeyEvent* key) {
     return (key->modifiers() & ~Qt::KeypadModifier) == Qt::NoModifier;
 }
@@ -182,6 +204,18 @@ public:
         if (event->type() == QEvent::Show) {
             prepareControls(m_window);
             orderTabChain(m_window);
+            withoutGuessedDefault(m_window);
+            // Windows are reused: one opens at its first control, unless its opener chose
+            // another since it was last closed.
+            QWidget* focus = m_window->focusWidget();
+            if (!focus || focus == m_focusWhenHidden) {
+                if (QWidget* first = firstStop(m_window))
+                    first->setFocus(Qt::TabFocusReason);
+            }
+            return false;
+        }
+        if (event->type() == QEvent::Hide) {
+            m_focusWhenHidden = m_window->focusWidget();
             return false;
         }
         if (event->type() != QEvent::KeyPress)
@@ -215,6 +249,7 @@ public:
 
 private:
     QWidget* m_window;
+    QPointer<QWidget> m_focusWhenHidden;
 };
 
 QString caption(const QAbstractButton* button) {

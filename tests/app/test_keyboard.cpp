@@ -133,6 +133,7 @@ void TestKeyboard::tabReachesEveryControl() {
         }
     }
     QVERIFY(start);
+    QCOMPARE(w->focusWidget(), start); // a window opens at its first control
     QVERIFY(test::showAndFocus(w, start));
     const QList<QWidget*> stops = test::tabStops(w);
     const QList<QWidget*> reached = test::tabWalk(start, int(stops.size()) * 2 + 4);
@@ -186,6 +187,9 @@ void TestKeyboard::escapeAndReturn_data() {
     QTest::newRow("dialog: Return on 退出, not default") << "Tformformat"
                                                          << "btnexit"
                                                          << "" << ret << none << true;
+    QTest::newRow("dialog without a main action: Return") << "TFcodeManage"
+                                                          << "Edit1"
+                                                          << "" << ret << none << false;
     QTest::newRow("dialog: Return") << "TFormNew"
                                     << "edt_3"
                                     << "X1" << ret << "Tamsel|成果第一完成单位不能为空！" << false;
