@@ -8,6 +8,7 @@
 #include "core/main_form.h"
 #include "engine/error.h"
 #include "engine/expr.h"
+#include "engine/query.h"
 #include "engine/sql.h"
 #include "platform/prompt.h"
 #include "ui_main_form.h"
@@ -28,6 +29,22 @@ const QString kOtherMessage = QStringLiteral("请检查查询输入框,重新选
 bool isDigits(const QString& text) {
     return std::all_of(text.cbegin(), text.cend(),
                        [](QChar c) { return c >= QLatin1Char('0') && c <= QLatin1Char('9'); });
+}
+
+// The escape of the like patterns the builder binds, and a value made literal within one.
+const QString kLikeEscape = QStringLiteral(" escape '\\'");
+QString likeLiteral(QString value) {
+    value.replace(QLatin1Char('\\'), QStringLiteral("\\\\"));
+    value.replace(QLatin1Char('%'), QStringLiteral("\\%"));
+    value.replace(QLatin1Char('_'), QStringLiteral("\\_"));
+    return value;
+}
+
+// The value as the box shows it inside quotes.
+QString quoted(const QString& value) {
+    QString text = value;
+    text.replace(QLatin1Char('\''), QStringLiteral("''"));
+    return QStringLiteral("'") + text + QStringLiteral("'");
 }
 
 } // namespace
@@ -55,16 +72,33 @@ QString QueryBuilder::yearPrefix(const QString& yearText) {
     if (year.size() == 4 && isDigits(year)) {
         return year;
     }
-    return QuoteSql(year.trimmed());
+    return year.trimmed();
 }
 
-QString QueryBuilder::queryText(const QString& condition, int category, const QString& yearText) {
-    return QStringList{QStringLiteral("select * from pelk"), QStringLiteral(" where  ("), condition.trimmed(),
-                       QStringLiteral(" ) and (item_cglb='") + QString::number(category + 1) +
-                           QStringLiteral("'") + QStringLiteral(" and item_4 like ") + QStringLiteral("'") +
-                           yearPrefix(yearText) + QStringLiteral("%") + QStringLiteral("'") +
-                           QStringLiteral(")")}
-        .join(QLatin1Char('\n'));
+QueryBuilder::Statement QueryBuilder::queryText(const QString& condition, const QList<Piece>& pieces,
+                                                int category, const QString& yearText,
+                                                const QString& yearName) {
+    Statement statement;
+    const QString text = condition.trimmed();
+    QString bound;
+    qsizetype from = 0;
+    for (const Piece& piece : pieces) {
+        const qsizetype at = text.indexOf(piece.shown, from);
+        if (at < 0) {
+            continue; // cut out or edited: what is left runs as shown
+        }
+        bound += text.mid(from, at - from) + piece.bound;
+        statement.params.insert(piece.name, piece.value);
+        from = at + piece.shown.size();
+    }
+    bound += text.mid(from);
+    statement.params.insert(yearName, QString(likeLiteral(yearPrefix(yearText)) + QStringLiteral("%")));
+    statement.sql =
+        QStringList{QStringLiteral("select * from pelk"), QStringLiteral(" where  ("), bound,
+                    QStringLiteral(" ) and (item_cglb='") + QString::number(category + 1) +
+                        QStringLiteral("' and item_4 like :") + yearName + kLikeEscape + QStringLiteral(")")}
+            .join(QLatin1Char('\n'));
+    return statement;
 }
 
 bool QueryBuilder::parenthesesInOrder(const QString& condition) {
@@ -79,7 +113,7 @@ bool QueryBuilder::parenthesesInOrder(const QString& condition) {
     return true;
 }
 
-QString QueryBuilder::conditionPiece() const {
+QueryBuilder::Piece QueryBuilder::conditionPiece(const QString& name) const {
     TDM* dm = m_main.dataModule();
     const QString itemText = m_ui.ComboBox2->currentText();
     QString field;
@@ -104,18 +138,25 @@ QString QueryBuilder::conditionPiece() const {
     } else {
         value = m_ui.Edit2->text();
     }
-    // Doubled quotes keep a value such as O'Brien one literal.
-    value = QuoteSql(value);
-
     const QString comparison = m_ui.ComboBox4->currentText();
-    QString piece = QStringLiteral(" ") + field;
+    Piece piece;
+    piece.name = name;
     if (comparison == QStringLiteral("包含")) {
-        piece += QStringLiteral(" like ") + QStringLiteral("'") + QStringLiteral("%") + value +
-                 QStringLiteral("%") + QStringLiteral("'");
+        piece.shown = QStringLiteral(" ") + field + QStringLiteral(" like ") +
+                      quoted(QStringLiteral("%") + value + QStringLiteral("%"));
+        piece.bound = QStringLiteral(" ") + field + QStringLiteral(" like :") + name + kLikeEscape;
+        piece.value = QStringLiteral("%") + likeLiteral(value) + QStringLiteral("%");
     } else {
-        piece += QStringLiteral(" ") + comparison + QStringLiteral("'") + value + QStringLiteral("'");
+        piece.shown = QStringLiteral(" ") + field + QStringLiteral(" ") + comparison + quoted(value);
+        piece.bound =
+            QStringLiteral(" ") + field + QStringLiteral(" ") + comparison + QStringLiteral(":") + name;
+        piece.value = value;
     }
     return piece;
+}
+
+QString QueryBuilder::nextName(const QString& stem) {
+    return stem + QString::number(++m_names);
 }
 
 void QueryBuilder::refreshValueList() {
@@ -138,16 +179,17 @@ void QueryBuilder::ComboBox6DropDown() {
 }
 
 void QueryBuilder::SpeedButton24Click() {
-    QString piece;
+    Piece piece;
     try {
-        piece = conditionPiece();
+        piece = conditionPiece(nextName(QStringLiteral("qb")));
     } catch (const EngineError& e) {
         showEngineError(e.message());
         return;
     }
+    m_pieces.append(piece);
     QTextCursor cursor = m_ui.MMSysV->textCursor();
     cursor.movePosition(QTextCursor::End);
-    cursor.insertText(piece);
+    cursor.insertText(piece.shown);
     m_ui.MMSysV->setTextCursor(cursor);
 }
 
@@ -188,6 +230,7 @@ void QueryBuilder::SpeedButton26Click() {
         m_main.RenumberList();
     }
     m_ui.MMSysV->clear();
+    m_pieces.clear();
     reevaluate();
 }
 
@@ -213,13 +256,17 @@ void QueryBuilder::SpeedButton16Click() {
         return;
     }
 
-    const QString sql =
-        queryText(condition, std::max(0, m_ui.ComboBox1->currentIndex()), m_ui.cbYear->currentText());
+    const Statement statement = queryText(condition, m_pieces, std::max(0, m_ui.ComboBox1->currentIndex()),
+                                          m_ui.cbYear->currentText(), nextName(QStringLiteral("qby")));
     QString failure;
     try {
-        m_main.ReopenQuery(list, sql);
+        // The names are new, so the values of the statement shown before stay bound for going back.
+        for (auto it = statement.params.cbegin(); it != statement.params.cend(); ++it) {
+            list.setParam(it.key(), it.value());
+        }
+        m_main.ReopenQuery(list, statement.sql);
     } catch (const EngineError&) {
-        failure = conditionIsMalformed(sql) ? kSyntaxMessage : kOtherMessage;
+        failure = conditionIsMalformed(statement) ? kSyntaxMessage : kOtherMessage;
     } catch (const std::exception&) {
         failure = kOtherMessage;
     }
@@ -255,17 +302,22 @@ void QueryBuilder::reevaluate() {
     m_main.ApplyCompleteness();
 }
 
-bool QueryBuilder::conditionIsMalformed(const QString& sql) const {
+bool QueryBuilder::conditionIsMalformed(const Statement& statement) const {
     std::shared_ptr<engine::DbfFile> pelk;
     try {
         pelk = engine::DbfFile::open(m_main.dataModule()->DataPath, QStringLiteral("pelk.dbf"));
     } catch (const EngineError&) {
         return false; // the file is at fault, not the condition
     }
+    engine::expr::Params params;
+    for (auto it = statement.params.cbegin(); it != statement.params.cend(); ++it) {
+        params.insert(engine::expr::paramKey(it.key()), it.value());
+    }
     try {
-        const engine::sql::Statement statement = engine::sql::parse(sql);
-        if (statement.where) {
-            engine::expr::Condition::compile(*statement.where, *pelk, {}, engine::sql::sqlSource(sql));
+        const engine::sql::Statement parsed = engine::sql::parse(statement.sql);
+        if (parsed.where) {
+            engine::expr::Condition::compile(*parsed.where, *pelk, params,
+                                             engine::sql::sqlSource(statement.sql));
         }
     } catch (const EngineError&) {
         return true;

@@ -3,8 +3,11 @@
 // The lower panel of the main window: conditions on any registration item, joined with
 // and / or / not and parentheses, narrow the list of the selected category and year.
 
+#include <QHash>
+#include <QList>
 #include <QObject>
 #include <QString>
+#include <QVariant>
 
 namespace Ui {
 class TMainForm;
@@ -22,13 +25,30 @@ public:
     // The builder of a main window.
     static QueryBuilder* of(const TMainForm& main);
 
-    // The piece "加入" appends for the current item, comparison and value (" item_3 like '%x%'").
-    QString conditionPiece() const;
+    // A condition as the box shows it (" item_3 like '%x%'") and as it runs, its value bound
+    // under name, so a quote, a % or text that reads like SQL is searched as typed.
+    struct Piece {
+        QString shown;
+        QString bound;
+        QString name;
+        QString value;
+    };
+    // A statement with the values of its :names.
+    struct Statement {
+        QString sql;
+        QHash<QString, QVariant> params;
+    };
+
+    // The piece "加入" appends for the current item, comparison and value.
+    Piece conditionPiece(const QString& name) const;
     // The year as it goes into a query: its first four characters when they are digits,
-    // otherwise the trimmed text cut to four characters with quotes doubled.
+    // otherwise the trimmed text cut to four characters.
     static QString yearPrefix(const QString& yearText);
-    // The whole statement "查询" runs for a condition, category position and year text.
-    static QString queryText(const QString& condition, int category, const QString& yearText);
+    // The statement "查询" runs for the box's condition, category position and year text. Each
+    // piece "加入" made that the box still holds as made runs with its value bound; any other
+    // text runs as the box shows it. The year is bound under yearName.
+    static Statement queryText(const QString& condition, const QList<Piece>& pieces, int category,
+                               const QString& yearText, const QString& yearName);
     // The parenthesis check: false when a ")" stands before the next "(".
     static bool parenthesesInOrder(const QString& condition);
     // Refills the value list when the current item lists a code table (after code maintenance).
@@ -55,8 +75,14 @@ private:
     void reevaluate();
     // Whether a failed statement is the user's condition at fault (syntax, unknown field, a
     // value of the wrong kind) rather than the files.
-    bool conditionIsMalformed(const QString& sql) const;
+    bool conditionIsMalformed(const Statement& statement) const;
     void showEngineError(const QString& message);
+    // A parameter name not used before on the list, so the values of an earlier statement stay
+    // bound for going back to it.
+    QString nextName(const QString& stem);
+
+    QList<Piece> m_pieces;
+    int m_names = 0;
 
     TMainForm& m_main;
     Ui::TMainForm& m_ui;

@@ -16,11 +16,14 @@ namespace {
 
 // A window with achievements of 2009 (applied technology unless said) and one of 2008.
 struct QueryFixture : MainFormFixture {
-    QueryFixture() {
+    explicit QueryFixture(const QStringList& moreNames = {}) {
         addAchievement("2009000001", "1", "水稻育种");
         addAchievement("2009000002", "1", "O'Brien法", false);
         addAchievement("2009000003", "2", "水稻软科学");
         addAchievement("2008000001", "1", "水稻旧品种");
+        for (qsizetype i = 0; i < moreNames.size(); ++i) {
+            addAchievement(QString("20090001%1").arg(i, 2, 10, QChar('0')), "1", moreNames.at(i));
+        }
         show();
     }
     void chooseItem(const QString& text) {
@@ -48,6 +51,8 @@ private slots:
     void addingConditions_data();
     void addingConditions();
     void queryFindsQuotedNameAndKeepsPlainList();
+    void valuesAreSearchedAsTyped_data();
+    void valuesAreSearchedAsTyped();
     void failuresRestoreTheList_data();
     void failuresRestoreTheList();
     void completenessFollowsTheList();
@@ -138,9 +143,53 @@ void TestQueryBuilder::queryFindsQuotedNameAndKeepsPlainList() {
     QCOMPARE(f.dm->Qrypelk.sql(), plain);
     QCOMPARE(f.names(), (QStringList{"1:水稻育种", "2:O'Brien法"}));
     QVERIFY(f.box()->toPlainText().isEmpty());
-    // A quote typed into the year list stays inside its literal.
     QCOMPARE(core::QueryBuilder::yearPrefix("2009年"), QString("2009"));
-    QCOMPARE(core::QueryBuilder::yearPrefix("2'"), QString("2''"));
+    QCOMPARE(core::QueryBuilder::yearPrefix("2'"), QString("2'"));
+}
+
+void TestQueryBuilder::valuesAreSearchedAsTyped_data() {
+    QTest::addColumn<QString>("comparison");
+    QTest::addColumn<QString>("value");
+    QTest::addColumn<QStringList>("found"); // none: the box says so and the plain list comes back
+    QTest::newRow("quote") << "包含"
+                           << "O'Brien" << QStringList{"1:O'Brien法"};
+    QTest::newRow("quote, equal") << "="
+                                  << "O'Brien法" << QStringList{"1:O'Brien法"};
+    QTest::newRow("percent is no wildcard") << "包含"
+                                            << "50%" << QStringList{"1:含50%氮肥"};
+    QTest::newRow("underscore is no wildcard") << "包含"
+                                               << "a_b" << QStringList{"1:a_b法"};
+    QTest::newRow("backslash") << "包含"
+                               << "\\" << QStringList{"1:c\\d法"};
+    QTest::newRow("condition text, equal") << "="
+                                           << "x' or '1'='1" << QStringList{};
+    QTest::newRow("condition text, contains") << "包含"
+                                              << "%' or item_3 like '%" << QStringList{};
+}
+
+void TestQueryBuilder::valuesAreSearchedAsTyped() {
+    QFETCH(QString, comparison);
+    QFETCH(QString, value);
+    QFETCH(QStringList, found);
+    QueryFixture f({"含50%氮肥", "50吨氮肥", "a_b法", "axb法", "c\\d法"});
+    const QStringList plain = f.names();
+    f.chooseItem("成果名称");
+    auto* comparisons = f.control<QComboBox>("ComboBox4");
+    comparisons->setCurrentIndex(comparisons->findText(comparison));
+    f.control<QLineEdit>("Edit2")->setText(value);
+    // The same piece twice: each runs with its own bound value.
+    f.builder().SpeedButton24Click();
+    f.builder().SpeedButton15Click();
+    f.builder().SpeedButton24Click();
+    {
+        ScriptedUi ui;
+        if (found.isEmpty()) {
+            ui.expectBox("信息", "没找到符合条件的条目,请再输入合适语句!");
+        }
+        f.builder().SpeedButton16Click();
+        TAMSEL_VERIFY_UI(ui);
+    }
+    QCOMPARE(f.names(), found.isEmpty() ? plain : found);
 }
 
 void TestQueryBuilder::failuresRestoreTheList_data() {
