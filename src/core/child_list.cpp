@@ -1,5 +1,7 @@
 #include "core/child_list.h"
 
+#include "core/accessibility.h"
+#include "core/grid_columns.h"
 #include "core/keyboard.h"
 #include "core/main_form.h"
 #include "engine/dataset.h"
@@ -209,10 +211,7 @@ bool askToSave(QWidget* parent, const QString& question) {
 }
 
 void nameControls(QWidget* window) {
-    for (QLabel* label : window->findChildren<QLabel*>()) {
-        if (QWidget* buddy = label->buddy())
-            buddy->setAccessibleName(label->text());
-    }
+    core::nameControlsByLabels(window);
     for (auto* grid : window->findChildren<QTableView*>()) {
         if (auto* panel = window->findChild<QLabel*>(QStringLiteral("Panel1")))
             grid->setAccessibleName(panel->text());
@@ -276,6 +275,8 @@ QVariant GridModel::data(const QModelIndex& index, int role) const {
         return {};
     const QString& text = m_rows[index.row()][index.column()];
     if (role == Qt::EditRole)
+        return text;
+    if (role == Qt::ToolTipRole && m_columns[index.column()].longText && !text.isEmpty())
         return text;
     if (role != Qt::DisplayRole)
         return {};
@@ -373,8 +374,13 @@ void CodeDelegate::setModelData(QWidget* editor, QAbstractItemModel* model, cons
 void bindGrid(QTableView* grid, GridModel* model) {
     grid->setModel(model);
     grid->setSelectionBehavior(QAbstractItemView::SelectRows);
-    grid->horizontalHeader()->setStretchLastSection(true);
     grid->verticalHeader()->setDefaultSectionSize(24);
+    QList<int> longColumns;
+    for (int c = 0; c < model->columnCount(); ++c) {
+        if (model->column(c).longText)
+            longColumns << c;
+    }
+    fitColumns(grid, longColumns);
     engine::Dataset* data = &model->dataset();
     QObject::connect(grid->selectionModel(), &QItemSelectionModel::currentRowChanged, grid,
                      [data](const QModelIndex& current) {

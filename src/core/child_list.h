@@ -107,6 +107,8 @@ struct Column {
     QString title;
     QList<std::pair<QString, QString>> codes; // code → text, in pick-list order
     bool maroon = false;
+    // Free text that may be long: the column takes the grid's spare width and elides.
+    bool longText = false;
 };
 
 // A grid model over a small dataset (one achievement's children, the person pool). The rows

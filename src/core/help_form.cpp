@@ -2,6 +2,7 @@
 
 #include "core/keyboard.h"
 
+#include "core/accessibility.h"
 #include "ui_help_form.h"
 
 #include <QFile>
@@ -14,6 +15,7 @@ THelpForm::THelpForm(QWidget* parent) : QDialog(parent), m_ui(std::make_unique<U
     keyboard::prepare(this);
     m_ui->Button1->setDefault(true); // Return in an edit
     connect(m_ui->Button1, &QPushButton::clicked, this, &THelpForm::Button1Click);
+    nameControlsByLabels(this);
 }
 
 THelpForm::~THelpForm() = default;

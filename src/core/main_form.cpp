@@ -1,5 +1,6 @@
 #include "core/main_form.h"
 
+#include "core/accessibility.h"
 #include "core/achievement_grid_model.h"
 #include "core/data_module.h"
 #include "core/keyboard.h"
@@ -89,6 +90,7 @@ TMainForm::TMainForm(QWidget* parent) : QWidget(parent), m_ui(std::make_unique<U
     connectHandlers();
     new QueryBuilder(*this); // a child of the window, wired to the lower panel
     FormCreate();
+    nameControlsByLabels(this);
 }
 
 TMainForm::TMainForm(TDM* dm, QWidget* parent) : TMainForm(parent) {

@@ -1,5 +1,6 @@
 #include "core/main_items_dialog.h"
 
+#include "core/accessibility.h"
 #include "core/data_module.h"
 #include "core/keyboard.h"
 #include "core/lifecycle.h"
@@ -45,6 +46,7 @@ TFormNew::TFormNew(QWidget* parent) : QDialog(parent), m_ui(std::make_unique<Ui:
     m_ui->UpDown1Down->setFixedSize(18, 11);
     m_ui->ComboBox1->setCurrentIndex(0);
     connectHandlers();
+    nameControlsByLabels(this);
 }
 
 TFormNew::~TFormNew() = default;

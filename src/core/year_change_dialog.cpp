@@ -1,5 +1,6 @@
 #include "core/year_change_dialog.h"
 
+#include "core/accessibility.h"
 #include "core/data_module.h"
 #include "core/keyboard.h"
 #include "core/lifecycle.h"
@@ -30,6 +31,7 @@ Tformformat::Tformformat(QWidget* parent) : QDialog(parent), m_ui(std::make_uniq
     setFixedSize(size());
     connect(m_ui->btnsave, &QPushButton::clicked, this, &Tformformat::btnsaveClick);
     connect(m_ui->btnexit, &QPushButton::clicked, this, &Tformformat::btnexitClick);
+    nameControlsByLabels(this);
 }
 
 Tformformat::~Tformformat() = default;

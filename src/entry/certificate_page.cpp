@@ -1,5 +1,6 @@
 #include "entry/certificate_page.h"
 
+#include "core/accessibility.h"
 #include "core/data_module.h"
 #include "core/field_limits.h"
 #include "core/main_form.h"
@@ -57,6 +58,7 @@ TFpage9::TFpage9(core::TDM& dm, core::TMainForm& mainForm, QWidget* parent)
     connect(m_ui->BtnSave, &QPushButton::clicked, this, &TFpage9::BtnSaveClick);
     connect(m_ui->BtnHelp, &QPushButton::clicked, this, &TFpage9::BtnHelpClick);
     connect(m_ui->BtnQuit, &QPushButton::clicked, this, &TFpage9::BtnQuitClick);
+    core::nameControlsByLabels(this);
 }
 
 TFpage9::~TFpage9() = default;

@@ -1,5 +1,6 @@
 #include "entry/classification_picker.h"
 
+#include "core/accessibility.h"
 #include "core/data_module.h"
 #include "core/keyboard.h"
 #include "core/page_helpers.h"
@@ -209,6 +210,7 @@ TFormTree::TFormTree(engine::Table& table, QWidget* parent)
     m_ui->Button2->setAccessibleName(m_ui->Button2->text());
     connect(m_ui->Button1, &QPushButton::clicked, this, &TFormTree::Button1Click);
     connect(m_ui->Button2, &QPushButton::clicked, this, &TFormTree::Button2Click);
+    core::nameControlsByLabels(this);
 }
 
 TFormTree::TFormTree(core::TDM& dm, QWidget* parent) : TFormTree(dm.Table1, parent) {}

@@ -1,5 +1,6 @@
 #include "entry/ip_page.h"
 
+#include "core/accessibility.h"
 #include "core/data_module.h"
 #include "core/field_limits.h"
 #include "core/main_form.h"
@@ -141,6 +142,7 @@ TFpage2::TFpage2(core::TDM& dm, core::TMainForm& mainForm, TFpage6* patents, QWi
     connect(m_ui->quit02, &QPushButton::clicked, this, &TFpage2::quit02Click);
     connect(m_ui->btnHelp02, &QPushButton::clicked, this, &TFpage2::btnHelp02Click);
     connect(m_ui->btnPatent, &QPushButton::clicked, this, &TFpage2::btnPatentClick);
+    core::nameControlsByLabels(this);
 }
 
 TFpage2::~TFpage2() = default;

@@ -1,5 +1,6 @@
 #include "entry/overview_page.h"
 
+#include "core/accessibility.h"
 #include "core/data_module.h"
 #include "core/field_limits.h"
 #include "core/main_form.h"
@@ -186,6 +187,7 @@ TFpage1::TFpage1(core::TDM& dm, core::TMainForm& mainForm, TFormTree* picker, QW
         connect(edit, &QLineEdit::textChanged, edit,
                 [target](const QString& text) { target->setToolTip(text); });
     }
+    core::nameControlsByLabels(this);
 }
 
 TFpage1::~TFpage1() = default;

@@ -1,5 +1,6 @@
 #include "entry/patent_dialog.h"
 
+#include "core/accessibility.h"
 #include "core/data_module.h"
 #include "core/field_limits.h"
 #include "core/keyboard.h"
@@ -45,6 +46,7 @@ TFinto6::TFinto6(core::TDM& dm, core::TMainForm& mainForm, QWidget* parent)
     connect(m_ui->CB_ty, &QComboBox::currentIndexChanged, this, &TFinto6::ListChange);
     connect(m_ui->btnSave, &QPushButton::clicked, this, &TFinto6::btnSaveClick);
     connect(m_ui->btnQuit, &QPushButton::clicked, this, &TFinto6::btnQuitClick);
+    core::nameControlsByLabels(this);
 }
 
 TFinto6::~TFinto6() = default;

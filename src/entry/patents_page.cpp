@@ -1,6 +1,8 @@
 #include "entry/patents_page.h"
 
+#include "core/accessibility.h"
 #include "core/data_module.h"
+#include "core/grid_columns.h"
 #include "core/keyboard.h"
 #include "core/main_form.h"
 #include "core/page_helpers.h"
@@ -42,13 +44,9 @@ TFpage6::TFpage6(core::TDM& dm, core::TMainForm& mainForm, TFinto6* dialog, QWid
     grid->setAccessibleName(QStringLiteral("专利情况"));
     grid->verticalHeader()->hide();
     grid->verticalHeader()->setDefaultSectionSize(20);
-    grid->horizontalHeader()->setStretchLastSection(true);
     grid->setColumnHidden(PatentGridModel::Item4, true);
     grid->setColumnHidden(PatentGridModel::Dqdm, true);
-    const int widths[] = {40, 70, 90, 120, 236, 56, 56};
-    for (int column = 0; column < 7; ++column) {
-        grid->setColumnWidth(column, widths[column]);
-    }
+    core::fitColumns(grid, {PatentGridModel::Name});
     connect(grid->selectionModel(), &QItemSelectionModel::currentRowChanged, this,
             [this](const QModelIndex& current) { onGridRowChanged(current.isValid() ? current.row() : -1); });
     connect(m_model, &QAbstractItemModel::modelReset, this, &TFpage6::syncGridToTable);
@@ -59,6 +57,7 @@ TFpage6::TFpage6(core::TDM& dm, core::TMainForm& mainForm, TFinto6* dialog, QWid
     connect(m_ui->btnDelete, &QPushButton::clicked, this, &TFpage6::btnDeleteClick);
     connect(m_ui->btnHelp, &QPushButton::clicked, this, &TFpage6::btnHelpClick);
     connect(m_ui->btnQuit, &QPushButton::clicked, this, &TFpage6::btnQuitClick);
+    core::nameControlsByLabels(this);
 }
 
 TFpage6::~TFpage6() = default;

@@ -1,5 +1,6 @@
 #include "entry/project_page.h"
 
+#include "core/accessibility.h"
 #include "core/data_module.h"
 #include "core/field_limits.h"
 #include "core/main_form.h"
@@ -150,6 +151,7 @@ TFpage3::TFpage3(core::TDM& dm, core::TMainForm& mainForm, QWidget* parent)
     }
     setPlanListVisible(false);
     m_ui->cb_21_l->hide();
+    core::nameControlsByLabels(this);
 }
 
 TFpage3::~TFpage3() = default;

@@ -2,6 +2,7 @@
 
 #include "exchange/code_manage_dialog.h"
 
+#include "core/accessibility.h"
 #include "core/data_module.h"
 #include "core/keyboard.h"
 #include "core/main_form.h"
@@ -46,6 +47,7 @@ TFcodeManage::TFcodeManage(core::TDM& dm, core::TMainForm& main, QWidget* parent
     connect(m_ui->Button10, &QPushButton::clicked, this, &TFcodeManage::Button10Click);
     connect(m_ui->Button11, &QPushButton::clicked, this, &TFcodeManage::Button11Click);
     connect(m_ui->Button3, &QPushButton::clicked, this, &TFcodeManage::Button3Click);
+    core::nameControlsByLabels(this);
 }
 
 TFcodeManage::~TFcodeManage() = default;

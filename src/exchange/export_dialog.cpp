@@ -3,6 +3,7 @@
 
 #include "exchange/export_dialog.h"
 
+#include "core/accessibility.h"
 #include "core/keyboard.h"
 #include "engine/error.h"
 #include "exchange/exchangeerror.h"
@@ -63,6 +64,7 @@ TFormout::TFormout(QString dataFolder, QWidget* parent)
             &TFormout::updateCount);
     connect(m_ui->Button2, &QPushButton::clicked, this, &TFormout::Button2Click);
     connect(m_ui->Button1, &QPushButton::clicked, this, &TFormout::Button1Click);
+    core::nameControlsByLabels(this);
 }
 
 TFormout::~TFormout() = default;

@@ -3,6 +3,7 @@
 
 #include "exchange/import_dialog.h"
 
+#include "core/accessibility.h"
 #include "core/keyboard.h"
 #include "engine/dbffile.h"
 #include "engine/error.h"
@@ -70,6 +71,7 @@ TFormin::TFormin(QString dataFolder, QWidget* parent)
     connect(m_ui->btnformat, &QPushButton::clicked, this, &TFormin::btnformatClick);
     connect(m_ui->Label7, &QLabel::linkActivated, this, &TFormin::Label7Click);
     connect(m_ui->Button5, &QPushButton::clicked, this, &TFormin::Button5Click);
+    core::nameControlsByLabels(this);
 }
 
 TFormin::~TFormin() = default;

@@ -71,7 +71,7 @@ QList<cl::Column> TFpage8::columns() {
         {QStringLiteral("ITEM_184"), QStringLiteral("文化程度"), education, false},
         {QStringLiteral("ITEM_188"), QStringLiteral("是否留学归国"), abroad, false},
         {QStringLiteral("ITEM_185"), QStringLiteral("工作单位"), {}, false},
-        {QStringLiteral("ITEM_186"), QStringLiteral("对成果创造性贡献"), {}, false},
+        {QStringLiteral("ITEM_186"), QStringLiteral("对成果创造性贡献"), {}, false, true},
     };
 }
 
@@ -107,11 +107,6 @@ int TFpage8::Execute() {
 void TFpage8::FormShow() {
     m_model->reload();
     cl::setPageSize(this);
-}
-
-void TFpage8::showEvent(QShowEvent* event) {
-    QDialog::showEvent(event);
-    m_ui->DBGrid4->resizeColumnsToContents();
 }
 
 void TFpage8::Button5Click() {

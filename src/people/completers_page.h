@@ -53,9 +53,6 @@ public slots:
     // Leaving the 序号 column after an in-place edit: a number held by another row is reported.
     void DBGrid4ColExit(int row);
 
-protected:
-    void showEvent(QShowEvent* event) override;
-
 private:
     std::unique_ptr<Ui::TFpage8> m_ui;
     std::unique_ptr<TFinto8> m_ownInto8;

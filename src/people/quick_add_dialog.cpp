@@ -1,5 +1,6 @@
 #include "people/quick_add_dialog.h"
 
+#include "core/accessibility.h"
 #include "core/data_module.h"
 #include "core/keyboard.h"
 #include "core/main_form.h"
@@ -44,6 +45,7 @@ TFormWcr::TFormWcr(core::TDM& dm, core::TMainForm& mainForm, QWidget* parent)
     connect(m_ui->BitBtn1, &QPushButton::clicked, this, &TFormWcr::BitBtn1Click);
     connect(m_ui->Button1, &QPushButton::clicked, this, &TFormWcr::Button1Click);
     connect(m_ui->BitBtn5, &QPushButton::clicked, this, &TFormWcr::BitBtn5Click);
+    core::nameControlsByLabels(this);
 }
 
 TFormWcr::~TFormWcr() = default;

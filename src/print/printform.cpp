@@ -1,6 +1,7 @@
 // TPrintForm: the print dialog, its Word output and the printed form (preview, printer, PDF).
 #include "print/printform.h"
 
+#include "core/accessibility.h"
 #include "core/data_module.h"
 #include "core/keyboard.h"
 #include "engine/error.h"
@@ -146,6 +147,7 @@ TPrintForm::TPrintForm(core::TDM& dm, QWidget* parent)
     connect(m_ui->btnExit1, &QPushButton::clicked, this, &TPrintForm::Button3Click);
     m_outputFolder = WordOutput::defaultOutputFolder();
     buildReportPanels();
+    core::nameControlsByLabels(this);
 }
 
 void TPrintForm::buildReportPanels() {

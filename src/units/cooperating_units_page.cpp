@@ -24,14 +24,15 @@ TFpage5::TFpage5(core::TDM& dm, core::TMainForm& mainForm, TFinto5* into5, QWidg
     m_ui->btnSave01->setDefault(true); // Return in an edit
     m_into5 = cl::sharedOrOwn(into5, m_ownInto5, dm, mainForm, this);
     cl::dressPage(this, m_ui->Panel1);
-    m_model = new cl::GridModel(dm.QryCgwcdw,
-                                {{kNumber, QStringLiteral("序号"), {}, false},
-                                 {QStringLiteral("ITEM_170"), QStringLiteral("单位名称"), {}, false},
-                                 {QStringLiteral("ITEM_171"), QStringLiteral("详细通信地址"), {}, false},
-                                 {QStringLiteral("ITEM_172"), QStringLiteral("邮政编码"), {}, false},
-                                 {QStringLiteral("ITEM_173"), QStringLiteral("联系人"), {}, false},
-                                 {QStringLiteral("ITEM_174"), QStringLiteral("联系人电话"), {}, false}},
-                                this);
+    m_model =
+        new cl::GridModel(dm.QryCgwcdw,
+                          {{kNumber, QStringLiteral("序号"), {}, false},
+                           {QStringLiteral("ITEM_170"), QStringLiteral("单位名称"), {}, false},
+                           {QStringLiteral("ITEM_171"), QStringLiteral("详细通信地址"), {}, false, true},
+                           {QStringLiteral("ITEM_172"), QStringLiteral("邮政编码"), {}, false},
+                           {QStringLiteral("ITEM_173"), QStringLiteral("联系人"), {}, false},
+                           {QStringLiteral("ITEM_174"), QStringLiteral("联系人电话"), {}, false}},
+                          this);
     cl::editInPlace(m_model, this, kNumber, Qt::CaseSensitive, [this](int row) { DBGrid2ColExit(row); });
     cl::bindGrid(m_ui->DBGrid2, m_model);
     cl::nameControls(this);

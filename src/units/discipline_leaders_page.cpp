@@ -70,7 +70,7 @@ TFpage11::TFpage11(core::TDM& dm, core::TMainForm& mainForm, TFinto11* into11, Q
          {QStringLiteral("item_182"), QStringLiteral("出生年月"), {}, false},
          {QStringLiteral("item_181"), QStringLiteral("性别"), lookupTexts(dm.Tblexpert_181), false},
          {QStringLiteral("item_124_1"), QStringLiteral("研究领域"), lookupTexts(dm.Tblexpert_124_1), false},
-         {QStringLiteral("item_186"), QStringLiteral("简要说明"), {}, false}},
+         {QStringLiteral("item_186"), QStringLiteral("简要说明"), {}, false, true}},
         this);
     cl::bindGrid(m_ui->DBGrid4, m_model);
     cl::nameControls(this);

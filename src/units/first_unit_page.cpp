@@ -1,5 +1,6 @@
 #include "units/first_unit_page.h"
 
+#include "core/accessibility.h"
 #include "core/data_module.h"
 #include "core/field_limits.h"
 #include "core/main_form.h"
@@ -90,6 +91,7 @@ TFpage4::TFpage4(core::TDM& dm, core::TMainForm& mainForm, Tdw_Form* dwForm, QWi
     connect(m_ui->Button1, &QPushButton::clicked, this, &TFpage4::Button1Click);
     connect(m_ui->Button2, &QPushButton::clicked, this, &TFpage4::Button2Click);
     connect(m_ui->cb_62, &QComboBox::activated, this, &TFpage4::cb_62Change);
+    core::nameControlsByLabels(this);
 }
 
 TFpage4::~TFpage4() = default;

@@ -1,5 +1,6 @@
 #include "units/unit_profile_page.h"
 
+#include "core/accessibility.h"
 #include "core/data_module.h"
 #include "core/field_limits.h"
 #include "core/main_form.h"
@@ -104,6 +105,7 @@ TFpage4a::TFpage4a(core::TDM& dm, core::TMainForm& mainForm, entry::TFormTree* p
         memo->installEventFilter(this);
         memo->viewport()->installEventFilter(this);
     }
+    core::nameControlsByLabels(this);
 }
 
 TFpage4a::~TFpage4a() = default;

@@ -1,5 +1,6 @@
 #include "units/unit_situation_dialog.h"
 
+#include "core/accessibility.h"
 #include "core/data_module.h"
 #include "core/field_limits.h"
 #include "core/main_form.h"
@@ -62,6 +63,7 @@ Tdw_Form::Tdw_Form(core::TDM& dm, core::TMainForm& mainForm, QWidget* parent)
     connect(m_ui->Button1, &QPushButton::clicked, this, &Tdw_Form::Button1Click);
     connect(m_ui->Button2, &QPushButton::clicked, this, &Tdw_Form::Button2Click);
     connect(m_ui->cb_62, &QComboBox::activated, this, &Tdw_Form::cb_62Change);
+    core::nameControlsByLabels(this);
 }
 
 Tdw_Form::~Tdw_Form() = default;
