@@ -183,6 +183,8 @@ void nameControlsByLabels(QWidget* window) {
             QAccessible::deleteAccessibleInterface(QAccessible::uniqueId(face));
     }
     bool settled = false;
+    const QSize least = window->minimumSize();
+    const QSize size = window->size();
     for (QWidget* control : window->findChildren<QWidget*>()) {
         if (!control->accessibleName().isEmpty() || !isInputControl(control))
             continue;
@@ -193,6 +195,13 @@ void nameControlsByLabels(QWidget* window) {
         const QString name = labelFor(control);
         if (!name.isEmpty())
             control->setAccessibleName(name);
+    }
+    // Laying out before the window has shown what it shows may have grown it: undo that.
+    if (settled) {
+        window->setMinimumSize(least);
+        window->resize(size);
+        if (window->layout())
+            window->layout()->invalidate();
     }
 }
 

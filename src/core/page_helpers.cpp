@@ -10,7 +10,10 @@
 #include "ui_main_form.h"
 
 #include <QComboBox>
+#include <QFontMetrics>
+#include <QTextLayout>
 #include <algorithm>
+#include <cmath>
 
 namespace tamsel::core {
 
@@ -28,6 +31,14 @@ QString entryCode(const QString& entry, int bytes) {
 
 QString entryCode(const QComboBox* combo, int bytes) {
     return combo ? entryCode(combo->currentText(), bytes) : QString();
+}
+
+int textLineHeight(const QFont& font) {
+    QTextLayout layout(QStringLiteral("汉字Ag"), font);
+    layout.beginLayout();
+    const QTextLine line = layout.createLine();
+    layout.endLayout();
+    return std::max(QFontMetrics(font).lineSpacing(), int(std::ceil(line.height())));
 }
 
 bool allDigits(QStringView text) {

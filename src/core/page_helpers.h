@@ -7,6 +7,7 @@
 #include <QVariant>
 
 class QComboBox;
+class QFont;
 
 namespace tamsel::engine {
 class Dataset;
@@ -29,6 +30,9 @@ QString maroonStyle();
 // A double-byte character is never cut in half.
 QString entryCode(const QString& entry, int bytes);
 QString entryCode(const QComboBox* combo, int bytes);
+
+// The height of one line of Chinese text in font (the fallback font's lines are often taller).
+int textLineHeight(const QFont& font);
 
 // True when text is one or more of the digits 0-9 and nothing else.
 bool allDigits(QStringView text);

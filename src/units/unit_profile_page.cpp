@@ -21,6 +21,8 @@
 #include <QFont>
 #include <QKeyEvent>
 #include <QLabel>
+#include <QPlainTextEdit>
+#include <QTextDocument>
 #include <QToolButton>
 #include <algorithm>
 
@@ -102,6 +104,9 @@ TFpage4a::TFpage4a(core::TDM& dm, core::TMainForm& mainForm, entry::TFormTree* p
     connect(m_ui->Button5, &QPushButton::clicked, this, &TFpage4a::Button5Click);
     connect(m_ui->cb_62, &QComboBox::activated, this, &TFpage4a::cb_62Change);
     for (QPlainTextEdit* memo : {m_ui->Memo1, m_ui->Memo2, m_ui->Memo3}) {
+        // Three lines of the text show, the rest opens in the memo's own window.
+        memo->setFixedHeight(3 * core::textLineHeight(memo->font()) +
+                             int(2 * memo->document()->documentMargin()) + 2 * memo->frameWidth());
         memo->installEventFilter(this);
         memo->viewport()->installEventFilter(this);
     }
@@ -116,7 +121,7 @@ void TFpage4a::setupCodeEdits() {
         for (QLineEdit* edit : codeEdits(item.field)) {
             ++k;
             edit->setAccessibleName(item.caption + QString::number(k));
-            edit->setMinimumWidth(80);
+            edit->setMinimumWidth(160);
             // Any change of a classification edit marks the page changed, by the edit's item name.
             const QString marker = QStringLiteral("item_") + edit->objectName().mid(4);
             connect(edit, &QLineEdit::textChanged, this, [this, edit, marker](const QString& text) {
