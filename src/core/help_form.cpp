@@ -1,8 +1,8 @@
 #include "core/help_form.h"
 
+#include "core/accessibility.h"
 #include "core/keyboard.h"
 
-#include "core/accessibility.h"
 #include "ui_help_form.h"
 
 #include <QFile>
