@@ -1,6 +1,7 @@
 #include "core/child_list.h"
 
 #include "core/accessibility.h"
+#include "core/field_check.h"
 #include "core/grid_columns.h"
 #include "core/keyboard.h"
 #include "core/main_form.h"
@@ -64,7 +65,7 @@ void renumber(engine::Query& query, const QString& field) {
 }
 
 void showEngineError(QWidget* parent, const QString& message) {
-    platform::showBox(parent, {QStringLiteral("提示"), message, platform::Icon::Warning, platform::Ok});
+    showStoreError(parent, message);
 }
 
 void showPlain(QWidget* parent, const QString& text) {

@@ -43,7 +43,8 @@ void renumber(engine::Query& query, const QString& field);
 // After an engine error: shows its text, drops the changes not written, rebuilds the list and
 // renumbers it, so the list is numbered 1 … n again whatever was written before the error.
 void recover(QWidget* parent, engine::Query& query, const QString& field, const QString& message);
-// Shows an engine error in the way every window of the lists does.
+// Shows an engine error in the way every window of the lists does (a value its field cannot hold
+// by the label of its control, as showStoreError does).
 void showEngineError(QWidget* parent, const QString& message);
 // The plain message box of the lists (序号 checks, the single chair).
 void showPlain(QWidget* parent, const QString& text);

@@ -2,6 +2,7 @@
 // error box and the page button's done mark.
 #include "core/entry_page.h"
 
+#include "core/field_check.h"
 #include "core/keyboard.h"
 #include "core/main_form.h"
 #include "core/page_helpers.h"
@@ -63,7 +64,7 @@ void EntryPage::showHelp(const QString& topic) const {
 }
 
 void EntryPage::showEngineError(const QString& message) {
-    platform::showBox(this, {QStringLiteral("提示"), message, platform::Icon::Warning, platform::Ok});
+    showStoreError(this, message);
 }
 
 void EntryPage::markDone(const QString& pageCode) const {

@@ -37,7 +37,8 @@ protected:
     void holdPageSize();
     // Shows a help topic when the program has help.
     void showHelp(const QString& topic) const;
-    // Shows an engine error the way every page does.
+    // Shows an engine error the way every page does: a value its field cannot hold is told by
+    // the label of the control it came from, which then takes the focus.
     void showEngineError(const QString& message);
     // Marks the page's button in the main window done ("01" … "09").
     void markDone(const QString& pageCode) const;

@@ -5,10 +5,41 @@
 #include "engine/gbk.h"
 
 #include <QLineEdit>
+#include <QPlainTextEdit>
 #include <QRegularExpression>
 #include <QWidget>
 
 namespace tamsel::core {
+
+namespace {
+
+const char* const kFieldProperty = "tamselField";
+const char* const kWidthProperty = "tamselFieldWidth";
+
+void bind(QWidget* control, const QString& field, int width) {
+    control->setProperty(kFieldProperty, field);
+    control->setProperty(kWidthProperty, width);
+}
+
+// A memo keeps its text whole (no validator); it is only bound to its text or memo field.
+void bindMemo(QPlainTextEdit* memo, const engine::Dataset& table, const QString& field) {
+    const int index = table.fieldIndex(field);
+    if (index < 0)
+        return;
+    const auto& f = table.field(index);
+    if (f.type == 'M')
+        bind(memo, f.name, 0);
+    else if (f.type == 'C')
+        bind(memo, f.name, f.length);
+}
+
+} // namespace
+
+BoundField boundField(const QWidget* control) {
+    if (!control)
+        return {};
+    return {control->property(kFieldProperty).toString(), control->property(kWidthProperty).toInt()};
+}
 
 FieldWidthValidator::FieldWidthValidator(int widthBytes, QObject* parent)
     : QValidator(parent), m_width(widthBytes) {}
@@ -23,6 +54,7 @@ int limitToField(QLineEdit* edit, const engine::Dataset& table, const QString& f
     if (!edit || index < 0 || table.field(index).type != 'C')
         return 0;
     const int width = table.field(index).length;
+    bind(edit, table.field(index).name, width);
     if (const auto* given = dynamic_cast<const FieldWidthValidator*>(edit->validator());
         given && given->widthBytes() == width)
         return width;
@@ -32,16 +64,26 @@ int limitToField(QLineEdit* edit, const engine::Dataset& table, const QString& f
 }
 
 void limitToFields(QWidget* window, const engine::Dataset& table,
-                   const QList<std::pair<QLineEdit*, QString>>& named) {
+                   const QList<std::pair<QWidget*, QString>>& named) {
     static const QRegularExpression itemEdit(
         QStringLiteral("^(?:edt|Edt|EDT|edtry|edtwy|Edtwy|edtdw)_?(\\d+(?:_\\d+)*)$"));
+    static const QRegularExpression itemMemo(QStringLiteral("^Mo_(\\d+(?:_\\d+)*)$"));
     for (QLineEdit* edit : window->findChildren<QLineEdit*>()) {
         const auto match = itemEdit.match(edit->objectName());
         if (match.hasMatch())
             limitToField(edit, table, QStringLiteral("ITEM_") + match.captured(1));
     }
-    for (const auto& [edit, field] : named)
-        limitToField(edit, table, field);
+    for (QPlainTextEdit* memo : window->findChildren<QPlainTextEdit*>()) {
+        const auto match = itemMemo.match(memo->objectName());
+        if (match.hasMatch())
+            bindMemo(memo, table, QStringLiteral("ITEM_") + match.captured(1));
+    }
+    for (const auto& [control, field] : named) {
+        if (auto* edit = qobject_cast<QLineEdit*>(control))
+            limitToField(edit, table, field);
+        else if (auto* memo = qobject_cast<QPlainTextEdit*>(control))
+            bindMemo(memo, table, field);
+    }
 }
 
 } // namespace tamsel::core

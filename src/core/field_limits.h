@@ -32,8 +32,18 @@ private:
 int limitToField(QLineEdit* edit, const engine::Dataset& table, const QString& field);
 
 // Limits every edit of window named for an item field (edt_9, Edt_37, edtry_185, edtwy_195,
-// edtdw_170 for ITEM_…) and each named pair (edit, field) to its field in table.
+// edtdw_170 for ITEM_…) and each named pair (edit, field) to its field in table. Memos named for
+// an item field (Mo_13_1) and memos among the pairs have no limit but are bound the same way, so
+// a value that cannot be stored is reported by the control's label (field_check.h).
 void limitToFields(QWidget* window, const engine::Dataset& table,
-                   const QList<std::pair<QLineEdit*, QString>>& named = {});
+                   const QList<std::pair<QWidget*, QString>>& named = {});
+
+// The text field a control was bound to by limitToField(s), and its width in GBK bytes (0 for a
+// memo, which has none); an empty field when the control is bound to none.
+struct BoundField {
+    QString field;
+    int widthBytes = 0;
+};
+BoundField boundField(const QWidget* control);
 
 } // namespace tamsel::core
