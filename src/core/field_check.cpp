@@ -2,11 +2,11 @@
 // set into: the engine names the table and field, which the user never sees.
 #include "core/field_check.h"
 
+#include "core/accessibility.h"
 #include "core/field_limits.h"
 #include "engine/gbk.h"
 #include "platform/prompt.h"
 
-#include <QLabel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QRegularExpression>
@@ -23,43 +23,6 @@ QString textOf(const QWidget* control) {
     if (const auto* memo = qobject_cast<const QPlainTextEdit*>(control))
         return memo->toPlainText();
     return {};
-}
-
-// A label's text as a name: no mnemonic marks, no colon or mandatory star around it.
-QString cleanLabel(QString text) {
-    text.replace(QStringLiteral("&&"), QStringLiteral("\x01"));
-    text.remove(QLatin1Char('&'));
-    text.replace(QLatin1Char('\x01'), QLatin1Char('&'));
-    text = text.trimmed();
-    static const QRegularExpression around(QStringLiteral("^[*＊\\s]+|[：:*＊\\s]+$"));
-    return text.remove(around);
-}
-
-// The nearest label on the control's row to its left, else the nearest one above it.
-QString nearestLabel(const QWidget* control) {
-    const QWidget* window = control->window();
-    const QRect box(control->mapTo(window, QPoint(0, 0)), control->size());
-    const QLabel* best = nullptr;
-    int bestGap = 0;
-    bool bestLeft = false;
-    for (const QLabel* label : window->findChildren<QLabel*>()) {
-        if (label->text().trimmed().isEmpty() || label->isHidden())
-            continue;
-        const QRect r(label->mapTo(window, QPoint(0, 0)), label->size());
-        const bool sameRow = r.center().y() >= box.top() && r.center().y() <= box.bottom();
-        const bool left = sameRow && r.right() <= box.left();
-        const bool above =
-            !left && r.bottom() <= box.top() && r.right() >= box.left() && r.left() <= box.right();
-        if (!left && !above)
-            continue;
-        const int gap = left ? box.left() - r.right() : box.top() - r.bottom();
-        if (!best || (left && !bestLeft) || (left == bestLeft && gap < bestGap)) {
-            best = label;
-            bestGap = gap;
-            bestLeft = left;
-        }
-    }
-    return best ? best->text() : QString();
 }
 
 } // namespace
@@ -91,18 +54,8 @@ QString storeProblem(const QString& label, const QString& text, int widthBytes) 
 QString controlLabel(const QWidget* control) {
     if (!control)
         return {};
-    QString name = control->accessibleName();
-    if (name.trimmed().isEmpty()) {
-        for (const QLabel* label : control->window()->findChildren<QLabel*>()) {
-            if (label->buddy() == control) {
-                name = label->text();
-                break;
-            }
-        }
-    }
-    if (name.trimmed().isEmpty())
-        name = nearestLabel(control);
-    return cleanLabel(name);
+    const QString name = labelText(control->accessibleName());
+    return name.trimmed().isEmpty() ? labelFor(control) : name;
 }
 
 QString explainStoreError(QWidget* window, const QString& message, QWidget** culprit) {

@@ -12,8 +12,7 @@ namespace tamsel::core {
 //   "“对成果创造性贡献”最多80个汉字（160字节），现有96个汉字"
 QString storeProblem(const QString& label, const QString& text, int widthBytes);
 
-// The label the user knows a control by: its accessible name, else the label that names it as
-// buddy, else the nearest label to its left or above; without a trailing colon.
+// The label the user knows a control by: its accessible name, else its label (labelFor).
 QString controlLabel(const QWidget* control);
 
 // The engine's message for a value its field cannot hold ("表 cgwcr 的字段 ITEM_186 的值超过 160
