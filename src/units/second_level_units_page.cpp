@@ -2,6 +2,7 @@
 #include "units/second_level_units_page.h"
 
 #include "core/data_module.h"
+#include "core/field_limits.h"
 #include "core/main_form.h"
 #include "core/option_controls.h"
 #include "engine/error.h"
@@ -55,13 +56,11 @@ const CodeItem* codeItem(const QString& field) {
 struct TextItem {
     const char* edit;
     const char16_t* field;
-    int width;
 };
 
 const TextItem kTextItems[] = {
-    {"edt_9", u"item_9", 140},      {"Edt_37", u"item_37", 100}, {"Edt_38", u"item_38", 6},
-    {"Edt_39", u"item_39", 30},     {"Edt_40", u"item_40", 30},  {"Edt_41", u"item_41", 20},
-    {"Edt_41_2", u"item_41_2", 30}, {"Edt_61", u"item_61", 80},
+    {"edt_9", u"item_9"},   {"Edt_37", u"item_37"}, {"Edt_38", u"item_38"},     {"Edt_39", u"item_39"},
+    {"Edt_40", u"item_40"}, {"Edt_41", u"item_41"}, {"Edt_41_2", u"item_41_2"}, {"Edt_61", u"item_61"},
 };
 
 // The unit-code rule: the parent's first seven characters and "010" for the first unit, then the
@@ -105,10 +104,6 @@ TFpage10::TFpage10(core::TDM& dm, core::TMainForm& mainForm, entry::TFormTree* p
         m_leaders = m_ownLeaders.get();
     }
     cl::dressPage(this, m_ui->Panel1);
-    for (const TextItem& item : kTextItems) {
-        if (auto* edit = findChild<QLineEdit*>(QLatin1String(item.edit)))
-            edit->setMaxLength(item.width);
-    }
     acceptDigitsOnly(m_ui->Edt_38);
     m_model = new cl::GridModel(dm.Qryunit,
                                 {{QStringLiteral("unitcode"), QStringLiteral("单位代码"), {}, false},
@@ -185,6 +180,10 @@ bool TFpage10::Load() {
                           {{QStringLiteral("code"), code}});
         q.setFiltered(true);
         q.open();
+        // The edits stop at their fields' widths in bytes; both memos are named for the messages.
+        core::limitToFields(
+            this, q,
+            {{m_ui->Memo2, QStringLiteral("advantage")}, {m_ui->Memo3, QStringLiteral("unitintrod")}});
     } catch (const EngineError& e) {
         cl::showEngineError(this, e.message());
         Unload();
@@ -390,7 +389,7 @@ void TFpage10::btnSave01Click() {
         q.post();
     } catch (const EngineError& e) {
         cancelQuietly(q);
-        platform::showBox(this, {QStringLiteral("提示"), e.message(), Icon::Warning, platform::Ok});
+        cl::showEngineError(this, e.message());
         return;
     }
     m_model->reload();

@@ -1,6 +1,8 @@
 #include "units/unit_memo_dialog.h"
 
 #include "core/data_module.h"
+#include "core/field_check.h"
+#include "core/field_limits.h"
 #include "core/main_form.h"
 #include "core/option_controls.h"
 #include "engine/error.h"
@@ -38,11 +40,12 @@ void UnitMemoDialog::Button1Click() {
     engine::Dataset& unit = m_dm.Tblunit;
     try {
         beginUnitEdit(unit);
+        core::limitToFields(this, unit, {{m_memo, m_field}});
         unit.setValue(m_field, text);
         unit.post();
     } catch (const engine::EngineError& e) {
         cancelQuietly(unit);
-        platform::showBox(this, {QStringLiteral("提示"), e.message(), platform::Icon::Warning, platform::Ok});
+        core::showStoreError(this, e.message());
         return;
     }
     if (m_pageMemo) {

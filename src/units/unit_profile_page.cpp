@@ -214,7 +214,10 @@ void TFpage4a::LoadFromUnit() {
         if (!unit.isActive()) {
             unit.open();
         }
-        core::limitToFields(this, unit);
+        core::limitToFields(this, unit,
+                            {{m_ui->Memo1, QStringLiteral("studydirec")},
+                             {m_ui->Memo2, QStringLiteral("advantage")},
+                             {m_ui->Memo3, QStringLiteral("unitintrod")}});
         if (!unit.isEmpty() && unit.recNo() <= 0) {
             unit.first();
         }

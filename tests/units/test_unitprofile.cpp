@@ -283,6 +283,20 @@ void TestUnitProfile::storeCreatesThenUpdates() {
     unit = readUnit(f.folder.path());
     QCOMPARE(unit.count, 1);
     QCOMPARE(unit.first["item_9"], QString("新名称研究院"));
+
+    // So is a memo with a character GBK lacks, named by its label, which takes the focus.
+    f.control("edt_9")->setText("新名称研究院");
+    auto* memo = f.control<QPlainTextEdit>("Memo2");
+    memo->setPlainText(QString::fromUtf8("优势\xF0\x9F\x98\x80"));
+    {
+        ScriptedUi ui;
+        ui.expectBox("提示",
+                     QString::fromUtf8("“研发优势简要说明”中的“\xF0\x9F\x98\x80”无法保存，请改用其他字"));
+        f.page->btnSave01Click();
+        TAMSEL_VERIFY_UI(ui);
+    }
+    QCOMPARE(f.page->focusWidget(), memo);
+    QCOMPARE(readUnit(f.folder.path()).first["advantage"], QString("优势 说明"));
 }
 
 void TestUnitProfile::leaveAsksWhenChanged_data() {
