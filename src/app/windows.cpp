@@ -1,3 +1,5 @@
+// Creates the windows of the libraries above core in start-up order and sets the main window's
+// hooks to them.
 #include "app/windows.h"
 
 #include "core/application.h"

@@ -1,3 +1,4 @@
+// The table model of the achievement grid, reading the dataset's rows in blocks as the view asks.
 #include "core/achievement_grid_model.h"
 
 #include "engine/dataset.h"

@@ -1,3 +1,5 @@
+// The process from start to end: single-instance guard, folder lock, data module, the windows
+// made once and reused, and the run loop.
 #include "core/application.h"
 
 #include "core/data_module.h"

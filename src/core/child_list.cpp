@@ -1,3 +1,5 @@
+// What the list pages of an achievement's child rows share: the grid model, renumbering, delete,
+// page dressing and leaving, the list page and entry dialog bases.
 #include "core/child_list.h"
 
 #include "core/accessibility.h"

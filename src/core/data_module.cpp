@@ -1,3 +1,4 @@
+// The data module TDM: opens and owns every shared table and query of the run.
 #include "core/data_module.h"
 
 #include "core/application.h"

@@ -1,3 +1,4 @@
+// THelpForm, the help window: one page's filling instructions in a read-only text.
 #include "core/help_form.h"
 
 #include "core/accessibility.h"

@@ -1,3 +1,4 @@
+// Decodes the welcome picture (a JPEG in memory) with libjpeg, never ending the process on bad data.
 #include "core/jpeg_image.h"
 
 #include <csetjmp>

@@ -1,3 +1,5 @@
+// TMainForm, the main window: the achievement list of one category and year, the page and
+// action buttons and the completeness lock.
 #include "core/main_form.h"
 
 #include "core/accessibility.h"

@@ -1,3 +1,4 @@
+// TFormNew, the main-items dialog of 新增 and 修改主项.
 #include "core/main_items_dialog.h"
 
 #include "core/accessibility.h"

@@ -1,3 +1,4 @@
+// Tformwel, the welcome window: the picture at start; its tick fixes the date formats.
 #include "core/welcome_window.h"
 
 #include "core/jpeg_image.h"

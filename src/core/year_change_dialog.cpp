@@ -1,3 +1,4 @@
+// Tformformat: gives an incoming achievement of the import dialog another year.
 #include "core/year_change_dialog.h"
 
 #include "core/accessibility.h"

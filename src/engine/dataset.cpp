@@ -1,3 +1,5 @@
+// Dataset, the cursor over rows shared by tables and queries: navigation, editing, filters,
+// bookmarks and locate.
 #include "engine/dataset.h"
 #include "engine/filter_params.h"
 

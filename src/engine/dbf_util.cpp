@@ -1,3 +1,4 @@
+// Byte-level helpers of the dBase file code: whole reads and writes, stored numbers and dates.
 #include "engine/dbf_util.h"
 
 #include "engine/dbffile.h"

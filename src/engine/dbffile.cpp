@@ -1,3 +1,5 @@
+// DbfFile: one dBase table and its memo file on disk, shared by every dataset that opens it;
+// reading, positional writes, locks, create and pack.
 #include "engine/dbffile.h"
 
 #include "engine/dbf_util.h"

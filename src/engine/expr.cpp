@@ -1,3 +1,5 @@
+// The condition language of where clauses and filters: lexer, parser and the compiled form
+// that tests stored record bytes.
 #include "engine/expr.h"
 
 #include "engine/gbk.h"

@@ -1,3 +1,4 @@
+// GBK text: encoding, decoding, byte lengths and cuts that keep whole characters.
 #include "engine/gbk.h"
 
 #include <QStringDecoder>

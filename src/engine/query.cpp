@@ -1,3 +1,4 @@
+// Query: SQL statements over the tables of a folder, live and buffered results, cached updates.
 #include "engine/query.h"
 
 #include "engine/dataset_p.h"

@@ -1,3 +1,4 @@
+// The parser of the statement shapes the program runs.
 #include "engine/sql.h"
 
 namespace tamsel::engine::sql {

@@ -1,3 +1,4 @@
+// Table: every non-deleted record of one file in file order, optionally filtered.
 #include "engine/table.h"
 
 #include "engine/dataset_p.h"

@@ -1,3 +1,4 @@
+// TFpage9, 评价证书内容: the evaluation certificate's number, date and four long texts.
 #include "entry/certificate_page.h"
 
 #include "core/accessibility.h"

@@ -1,3 +1,4 @@
+// TFormTree, the classification picker: a code table as a tree, searched and picked from.
 #include "entry/classification_picker.h"
 
 #include "core/accessibility.h"

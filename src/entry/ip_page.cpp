@@ -1,3 +1,4 @@
+// TFpage2: intellectual property and application of an applied-technology achievement.
 #include "entry/ip_page.h"
 
 #include "core/accessibility.h"

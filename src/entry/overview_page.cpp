@@ -1,3 +1,4 @@
+// TFpage1, 成果概况: the general items of the current achievement.
 #include "entry/overview_page.h"
 
 #include "core/accessibility.h"

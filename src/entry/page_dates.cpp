@@ -1,3 +1,4 @@
+// Dates typed into three edits (year, month, day) and stored as "YYYY.MM.DD".
 #include "entry/page_dates.h"
 
 #include <QDate>

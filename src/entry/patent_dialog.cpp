@@ -1,3 +1,4 @@
+// TFinto6: one patent of the current achievement, new or changed.
 #include "entry/patent_dialog.h"
 
 #include "core/accessibility.h"

@@ -1,3 +1,5 @@
+// The patents of the current achievement: narrowing the table, counts and summary, renumbering
+// and the grid model.
 #include "entry/patent_list.h"
 
 #include "core/data_module.h"

@@ -1,3 +1,4 @@
+// TFpage6: the patents of the current achievement, with new, change and delete.
 #include "entry/patents_page.h"
 
 #include "core/accessibility.h"

@@ -1,3 +1,4 @@
+// TFpage3, 课题立项，评价情况: the project's source, its funding and the evaluation.
 #include "entry/project_page.h"
 
 #include "core/accessibility.h"

@@ -1,3 +1,4 @@
+// The help windows of the pages (THelp…) and their texts from the program's resources.
 #include "help/helpwindows.h"
 
 #include "platform/prompt.h"

@@ -1,3 +1,4 @@
+// TFinto7: the entry dialog of one committee member.
 #include "people/committee_member_dialog.h"
 
 #include "core/child_list.h"

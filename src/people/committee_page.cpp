@@ -1,3 +1,4 @@
+// TFpage7: the evaluation committee of the current achievement.
 #include "people/committee_page.h"
 
 #include "core/data_module.h"

@@ -1,3 +1,4 @@
+// TFinto8: the entry dialog of one completer.
 #include "people/completer_dialog.h"
 
 #include "core/child_list.h"

@@ -1,3 +1,4 @@
+// TFpage8: the completers of the current achievement, renumbered after every change.
 #include "people/completers_page.h"
 
 #include "core/data_module.h"

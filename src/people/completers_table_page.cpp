@@ -1,3 +1,4 @@
+// TFpage12: the completers of the current achievement as a plain table view.
 #include "people/completers_table_page.h"
 
 #include "core/data_module.h"

@@ -1,3 +1,4 @@
+// TFormWcr, 快速添加: adds persons of the pool to the current achievement's completers.
 #include "people/quick_add_dialog.h"
 
 #include "core/accessibility.h"

@@ -1,3 +1,4 @@
+// The program's own date and time formats, fixed once at start-up.
 #include "platform/dateformats.h"
 
 #include <QLocale>

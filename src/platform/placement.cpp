@@ -1,3 +1,4 @@
+// Gives a page its fixed size and centres it on the screen each time it shows.
 #include "platform/placement.h"
 
 #include <QGuiApplication>

@@ -1,3 +1,4 @@
+// Message boxes and modal windows, with the seam that scripts them in tests.
 #include "platform/prompt.h"
 
 #include <QAbstractButton>

@@ -1,3 +1,4 @@
+// The single-instance guard: a lock file in the user's runtime folder.
 #include "platform/singleinstance.h"
 
 #include <QDir>

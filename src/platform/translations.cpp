@@ -1,3 +1,4 @@
+// Loads Qt's own Chinese translations for the standard buttons and dialogs.
 #include "platform/translations.h"
 
 #include <QCoreApplication>

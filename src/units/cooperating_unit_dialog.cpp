@@ -1,3 +1,4 @@
+// TFinto5: the entry dialog of one cooperating unit.
 #include "units/cooperating_unit_dialog.h"
 
 #include "core/child_list.h"

@@ -1,3 +1,4 @@
+// TFpage5: the cooperating units of the current achievement.
 #include "units/cooperating_units_page.h"
 
 #include "core/data_module.h"

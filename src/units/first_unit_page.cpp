@@ -1,3 +1,4 @@
+// TFpage4: the first completing unit of the current achievement.
 #include "units/first_unit_page.h"
 
 #include "core/accessibility.h"

@@ -1,3 +1,4 @@
+// Tformadvantage: the unit profile's text "研发优势简要说明".
 #include "units/unit_advantage_dialog.h"
 
 #include "core/keyboard.h"

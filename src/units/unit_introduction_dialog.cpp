@@ -1,3 +1,4 @@
+// Tformunitintrod: the unit profile's text "单位简介".
 #include "units/unit_introduction_dialog.h"
 
 #include "core/keyboard.h"

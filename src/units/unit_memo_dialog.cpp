@@ -1,3 +1,4 @@
+// UnitMemoDialog: a text window editing one memo field of the unit record.
 #include "units/unit_memo_dialog.h"
 
 #include "core/data_module.h"

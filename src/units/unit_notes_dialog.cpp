@@ -1,3 +1,4 @@
+// TFormstudy: the unit profile's text "简要说明及补充".
 #include "units/unit_notes_dialog.h"
 
 #include "core/keyboard.h"

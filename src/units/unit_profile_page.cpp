@@ -1,3 +1,4 @@
+// TFpage4a: the registering unit's profile (unit.dbf).
 #include "units/unit_profile_page.h"
 
 #include "core/accessibility.h"

@@ -1,3 +1,4 @@
+// The registering unit's fixed identity, written with every store of its profile.
 #include "units/unit_record.h"
 
 #include "engine/dataset.h"

@@ -1,3 +1,4 @@
+// Tdw_Form: the registering unit's situation (dwqk), copied into a first completing unit.
 #include "units/unit_situation_dialog.h"
 
 #include "core/accessibility.h"
