@@ -1,14 +1,12 @@
 #pragma once
 
+#include "engine/dataset.h"
+
 #include <QAbstractTableModel>
 #include <QHash>
 #include <QList>
 #include <QPointer>
 #include <QStringList>
-
-namespace tamsel::engine {
-class Dataset;
-}
 
 namespace tamsel::core {
 

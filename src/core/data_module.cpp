@@ -1,9 +1,7 @@
 // The data module TDM: opens and owns every shared table and query of the run.
 #include "core/data_module.h"
 
-#include "core/application.h"
 #include "engine/error.h"
-#include "platform/prompt.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -183,6 +181,15 @@ void TDM::OpenQueryText(engine::Query& query, const QString& sql) {
     query.open();
 }
 
+void TDM::OpenQueryText(engine::Query& query, const QString& sql, const QHash<QString, QVariant>& params) {
+    query.close();
+    query.clearParams();
+    for (auto it = params.cbegin(); it != params.cend(); ++it) {
+        query.setParam(it.key(), it.value());
+    }
+    OpenQueryText(query, sql);
+}
+
 void TDM::fail(const QString& fileName, const QStringList& objects, const QString& message) {
     if (!fileName.isEmpty()) {
         m_failedFiles.insert(fileKey(fileName));
@@ -220,7 +227,7 @@ template <typename Step> bool TDM::attempt(const QString& fileName, const QStrin
     return false;
 }
 
-void TDM::DataModuleCreate(QWidget* parent) {
+void TDM::openObjects() {
     m_failedObjects.clear();
     m_failedFiles.clear();
     m_errors.clear();
@@ -315,17 +322,6 @@ void TDM::DataModuleCreate(QWidget* parent) {
     Table1.setFolder(DataPath);
     Table2.setFolder(DataPath);
     TableWcrTemp.setFolder(DataPath);
-
-    if (!m_errors.isEmpty()) {
-        // Long lists (a wrong or empty folder) are cut so the box stays on the screen.
-        constexpr int kShown = 12;
-        QStringList lines = m_errors.mid(0, kShown);
-        if (m_errors.size() > kShown) {
-            lines << QStringLiteral("……");
-        }
-        platform::showBox(
-            parent, {applicationTitle(), lines.join(QLatin1Char('\n')), platform::Icon::Error, platform::Ok});
-    }
 }
 
 } // namespace tamsel::core

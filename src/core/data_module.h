@@ -8,6 +8,7 @@
 #include <QSet>
 #include <QString>
 #include <QStringList>
+#include <QVariant>
 
 class QWidget;
 
@@ -33,7 +34,11 @@ public:
     // Start-up set-up: packs the working tables, opens the queries and tables. Never throws:
     // every engine error is collected, the objects on the failing file stay closed (nothing is
     // written to it), the rest still open, and the messages are shown in one box on `parent`.
+    // The box needs the windows' library: this one is defined in tamsel_core; tools and the
+    // services' tests call openObjects() and read startupErrors() instead.
     void DataModuleCreate(QWidget* parent = nullptr);
+    // DataModuleCreate without the box.
+    void openObjects();
 
     // Points Table_pack at fileName in DataPath, opens it exclusively, packs and closes it.
     // Throws engine::EngineError.
@@ -41,6 +46,9 @@ public:
     // Points the query at DataPath, closes it, replaces its text and opens it.
     // Throws engine::EngineError.
     void OpenQueryText(engine::Query& query, const QString& sql);
+    // The same with values for the text's :name parameters (names without ':'); they replace the
+    // query's earlier parameters and stay with it for later reopening.
+    void OpenQueryText(engine::Query& query, const QString& sql, const QHash<QString, QVariant>& params);
 
     // --- Start-up results -------------------------------------------------------------------
     // False when the named object (member name, e.g. "Tblunit") failed to pack or open during

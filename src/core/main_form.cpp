@@ -4,6 +4,7 @@
 
 #include "core/accessibility.h"
 #include "core/achievement_grid_model.h"
+#include "core/achievements.h"
 #include "core/data_module.h"
 #include "core/keyboard.h"
 #include "core/page_helpers.h"
@@ -74,13 +75,6 @@ const QIcon& pageGlyph(bool done) {
     static const QIcon doneGlyph = makeGlyph(true);
     static const QIcon openGlyph = makeGlyph(false);
     return done ? doneGlyph : openGlyph;
-}
-
-void cancelEdit(engine::Dataset& dataset) {
-    if (dataset.state() == engine::Dataset::State::Edit ||
-        dataset.state() == engine::Dataset::State::Insert) {
-        dataset.cancel();
-    }
 }
 
 } // namespace
@@ -258,19 +252,13 @@ void TMainForm::FormShow() {
     m_ui->ComboBox1->setCurrentIndex(0);
     m_ui->cbYear->setCurrentIndex(0);
 
-    const bool unit = EnableCommands();
-
-    if (listOpened && LoadAchievementList()) {
-        RenumberList();
-        // Without a unit profile everything stays locked until the profile is stored.
-        if (unit) {
-            MarkIncompletePages();
-            ApplyCompleteness();
-        }
+    enableCommands();
+    if (listOpened) {
+        LoadAchievementList();
     }
 }
 
-bool TMainForm::EnableCommands() {
+bool TMainForm::enableCommands() {
     const bool listOpened = m_dm && m_dm->isOpen(QStringLiteral("Qrypelk"));
     const bool enabled = listOpened && unitProfileExists();
     for (QPushButton* button : pageButtons()) {
@@ -346,32 +334,32 @@ void TMainForm::ReopenQuery(engine::Query& query, const QString& text) {
     query.open();
 }
 
-void TMainForm::ReopenChildQuery(engine::Query& query, const QString& table) {
-    QStringList lines;
-    if (table.compare(QStringLiteral("cgwcdw"), Qt::CaseInsensitive) == 0) {
-        lines = {QStringLiteral("select *  from  cgwcdw  where  item_4=:item_4"),
-                 QStringLiteral("and  item_dqdm=:item_dqdm"), QStringLiteral("order  by  item_176 ")};
-    } else if (table.compare(QStringLiteral("jdwyhmd"), Qt::CaseInsensitive) == 0) {
-        lines = {QStringLiteral("select *  from  Jdwyhmd  where  item_4=:item_4"),
-                 QStringLiteral("and  item_dqdm=:item_dqdm"), QStringLiteral("order  by  item_190")};
-    } else {
-        lines = {QStringLiteral("select *  from  cgwcr  where  item_4=:item_4"),
-                 QStringLiteral("and  item_dqdm=:item_dqdm"), QStringLiteral("order  by  item_187 ")};
+void TMainForm::reopenChildQuery(engine::Query& query, const QString& table) {
+    if (m_dm) {
+        achievements().openChildQuery(query, table, Achievements::keyOf(m_dm->Qrypelk));
     }
-    const QString item4 = currentValue(QStringLiteral("ITEM_4"));
-    const QString dqdm = currentValue(QStringLiteral("ITEM_DQDM"));
-    query.close();
-    if (m_dm && query.folder().isEmpty()) {
-        query.setFolder(m_dm->DataPath);
-    }
-    query.setSql(lines.join(QLatin1Char('\n')));
-    query.clearParams();
-    query.setParam(QStringLiteral("item_4"), item4);
-    query.setParam(QStringLiteral("item_dqdm"), dqdm);
-    query.open();
+}
+
+Achievements TMainForm::achievements() const {
+    return Achievements(*m_dm);
 }
 
 bool TMainForm::LoadAchievementList() {
+    if (!loadList()) {
+        return false;
+    }
+    // Every load numbers the list and evaluates the achievement that became current, so no
+    // caller can leave duplicate numbers or an incomplete achievement unlocked behind. Without a
+    // unit profile everything stays locked until the profile is stored.
+    RenumberList();
+    if (unitProfileExists()) {
+        MarkIncompletePages();
+        ApplyCompleteness();
+    }
+    return true;
+}
+
+bool TMainForm::loadList() {
     if (!m_dm) {
         return false;
     }
@@ -379,18 +367,21 @@ bool TMainForm::LoadAchievementList() {
     const QString year = m_ui->cbYear->currentText().left(4).trimmed();
     const int category = std::max(0, m_ui->ComboBox1->currentIndex());
     m_ui->btn_page02->setVisible(category == 0);
-    // The year is typed text: quotes are doubled so it stays one literal.
-    const QString sql = QStringLiteral("select * from pelk where item_cglb='") +
-                        QString::number(category + 1) + QStringLiteral("' and item_4 like '") +
-                        QuoteSql(year) + QStringLiteral("%'");
+    // The year is typed text: it reaches the statement as a value. The parameters stay with the
+    // query, so SavedListSql reopens the same list.
+    engine::Query& list = m_dm->Qrypelk;
+    list.close();
+    list.clearParams();
+    list.setParam(QStringLiteral("cglb"), QString::number(category + 1));
+    list.setParam(QStringLiteral("year"), QString(year + QLatin1Char('%')));
     try {
-        ReopenQuery(m_dm->Qrypelk, sql);
+        ReopenQuery(list, QStringLiteral("select * from pelk where item_cglb=:cglb and item_4 like :year"));
     } catch (const EngineError& e) {
         m_gridModel->reload();
         showEngineError(e.message());
         return false;
     }
-    m_dm->SavedListSql = m_dm->Qrypelk.sql();
+    m_dm->SavedListSql = list.sql();
     m_gridModel->reload();
     return true;
 }
@@ -424,41 +415,19 @@ void TMainForm::RenumberList() {
     if (!m_dm || !m_dm->Qrypelk.isActive()) {
         return;
     }
-    engine::Query& list = m_dm->Qrypelk;
     BusyCursor busy;
-    list.disableControls();
     try {
-        list.first();
-        const QString noField = QStringLiteral("NO");
-        for (int n = 1; !list.eof(); ++n) {
-            const QString number = QString::number(n);
-            // Rows that already hold their number are not rewritten: the stored result is the same.
-            if (list.asString(noField) != number) {
-                list.edit();
-                list.setValue(noField, number);
-                list.post();
-            }
-            list.next();
-        }
+        achievements().renumber(m_dm->Qrypelk);
     } catch (const EngineError& e) {
-        cancelEdit(list);
-        list.enableControls();
         m_gridModel->reload();
         showEngineError(e.message());
         return;
     }
-    list.enableControls();
-    list.first();
     m_gridModel->reload();
 }
 
 void TMainForm::ComboBox1Change() {
-    if (!LoadAchievementList()) {
-        return;
-    }
-    MarkIncompletePages();
-    RenumberList();
-    ApplyCompleteness();
+    LoadAchievementList();
 }
 
 void TMainForm::syncGridToDataset() {
@@ -544,40 +513,14 @@ void TMainForm::MarkIncompletePages() {
     if (isListEmpty()) {
         return;
     }
-    const QString condition = m_ui->ComboBox1->currentIndex() <= 0 ? QStringLiteral("lb='a' or lb='1'")
-                                                                   : QStringLiteral("lb='a' or lb='2'");
-    engine::Query& list = m_dm->Qrypelk;
-    try {
-        engine::Query& checkup = m_dm->QryCheckUp;
-        ReopenQuery(checkup, QStringLiteral("select * from checkup where \n") + condition);
-        for (checkup.first(); !checkup.eof(); checkup.next()) {
-            const QString code = checkup.asString(QStringLiteral("button")).trimmed();
-            const QString field = checkup.asString(QStringLiteral("id")).trimmed();
-            static const QStringList pageCodes = {QStringLiteral("01"), QStringLiteral("02"),
-                                                  QStringLiteral("03"), QStringLiteral("04")};
-            // A row naming no page or no field of the achievement table marks nothing.
-            if (!pageCodes.contains(code) || field.isEmpty() || !list.hasField(field)) {
-                continue;
-            }
-            if (list.asString(field).trimmed().isEmpty()) {
-                setPageDone(pageButton(code), false);
-            }
-        }
-    } catch (const EngineError& e) {
-        showEngineError(e.message());
+    // The checkup rows follow the category list, which always matches the listed achievements.
+    const PageCheck check =
+        achievements().incompletePages(m_dm->Qrypelk, m_ui->ComboBox1->currentIndex() <= 0);
+    for (const QString& code : check.openPages) {
+        setPageDone(pageButton(code), false);
     }
-
-    try {
-        engine::Table& completers = m_dm->TblCgwcr;
-        completers.close();
-        filterToCurrent(completers, *this);
-        completers.open();
-        if (completers.isEmpty()) {
-            setPageDone(m_ui->btn_page08, false);
-        }
-    } catch (const EngineError& e) {
-        setPageDone(m_ui->btn_page08, false);
-        showEngineError(e.message());
+    for (const QString& message : check.errors) {
+        showEngineError(message);
     }
 }
 
@@ -593,11 +536,7 @@ void TMainForm::setListControlsEnabled(bool enabled) {
 }
 
 bool TMainForm::ApplyCompleteness() {
-    QStringList required = {QStringLiteral("01"), QStringLiteral("03"), QStringLiteral("04"),
-                            QStringLiteral("08")};
-    if (currentValue(QStringLiteral("ITEM_CGLB")) == QLatin1String("1")) {
-        required.append(QStringLiteral("02"));
-    }
+    const QStringList required = Achievements::requiredPages(currentValue(QStringLiteral("ITEM_CGLB")));
     const bool complete = std::all_of(required.cbegin(), required.cend(),
                                       [this](const QString& code) { return isPageDone(pageButton(code)); });
     setListControlsEnabled(complete);
@@ -651,7 +590,7 @@ void TMainForm::openListPage(engine::Query& query, const QString& table, const s
         return;
     }
     try {
-        ReopenChildQuery(query, table);
+        reopenChildQuery(query, table);
     } catch (const EngineError& e) {
         showEngineError(e.message());
         return;
@@ -753,7 +692,7 @@ void TMainForm::Button2Click() {
         return;
     }
     // Storing the first profile unlocks the commands; the current achievement's lock still holds.
-    if (EnableCommands() && !isListEmpty()) {
+    if (enableCommands() && !isListEmpty()) {
         MarkIncompletePages();
         ApplyCompleteness();
     }
@@ -768,18 +707,11 @@ void TMainForm::BitBtn4Click() {
         return;
     }
     engine::Query& list = m_dm->Qrypelk;
-    // Forms of intellectual property are stored as codes each followed by ";"; older records may lack it.
-    const QString forms = currentValue(QStringLiteral("ITEM_51"));
-    if (!forms.isEmpty() && !forms.contains(QLatin1Char(';'))) {
-        try {
-            list.edit();
-            list.setValue(QStringLiteral("ITEM_51"), QString(forms + QLatin1Char(';')));
-            list.post();
-        } catch (const EngineError& e) {
-            cancelEdit(list);
-            platform::showBox(this, {QStringLiteral("提示"), e.message(), Icon::Warning, platform::Ok});
-            return;
-        }
+    try {
+        achievements().normaliseIpForms(list);
+    } catch (const EngineError& e) {
+        platform::showBox(this, {QStringLiteral("提示"), e.message(), Icon::Warning, platform::Ok});
+        return;
     }
 
     MarkIncompletePages();
@@ -790,51 +722,11 @@ void TMainForm::BitBtn4Click() {
         return;
     }
     try {
-        ReopenChildQuery(m_dm->QryCgwcdw, QStringLiteral("cgwcdw"));
-        ReopenChildQuery(m_dm->QryJdwyhmd, QStringLiteral("jdwyhmd"));
-        ReopenChildQuery(m_dm->QryCgwcr, QStringLiteral("cgwcr"));
+        reopenChildQuery(m_dm->QryCgwcdw, QStringLiteral("cgwcdw"));
+        reopenChildQuery(m_dm->QryJdwyhmd, QStringLiteral("jdwyhmd"));
+        reopenChildQuery(m_dm->QryCgwcr, QStringLiteral("cgwcr"));
+        achievements().writePatentSummary(list);
     } catch (const EngineError& e) {
-        showEngineError(e.message());
-        return;
-    }
-
-    // Patent summary for records stored before the patent page kept it.
-    try {
-        engine::Table& patents = m_dm->tblzlqk;
-        filterToCurrent(patents, *this);
-        if (!patents.isActive()) {
-            patents.open();
-        }
-        if (!patents.isEmpty() && currentValue(QStringLiteral("ITEM_51_1")).isEmpty() &&
-            currentValue(QStringLiteral("patent_ty")).isEmpty()) {
-            bool applied = false;
-            bool granted = false;
-            bool types[4] = {false, false, false, false};
-            for (patents.first(); !patents.eof(); patents.next()) {
-                const QString status = patents.asString(QStringLiteral("PATENT_ST")).trimmed();
-                applied = applied || status == QLatin1String("1");
-                granted = granted || status == QLatin1String("2");
-                const QString type = patents.asString(QStringLiteral("PATENT_TY")).trimmed();
-                if (type == QLatin1String("1") || type == QLatin1String("2") || type == QLatin1String("3")) {
-                    types[type.toInt()] = true;
-                }
-            }
-            QString typeCodes;
-            for (int type = 1; type <= 3; ++type) {
-                if (types[type]) {
-                    typeCodes += QString::number(type) + QLatin1Char(';');
-                }
-            }
-            const QString summary = granted   ? QStringLiteral("3")
-                                    : applied ? QStringLiteral("2")
-                                              : QStringLiteral("1");
-            list.edit();
-            list.setValue(QStringLiteral("patent_ty"), typeCodes);
-            list.setValue(QStringLiteral("ITEM_51_1"), summary);
-            list.post();
-        }
-    } catch (const EngineError& e) {
-        cancelEdit(list);
         showEngineError(e.message());
         return;
     }

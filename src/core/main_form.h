@@ -26,6 +26,7 @@ class Query;
 namespace tamsel::core {
 
 class TDM;
+class Achievements;
 class PelkGridModel;
 class TFormNew;
 
@@ -49,8 +50,10 @@ public:
     PelkGridModel* gridModel() const { return m_gridModel; }
 
     // --- Achievement list ------------------------------------------------------------------------
-    // Reloads Qrypelk for the selected category and year and remembers the text in SavedListSql.
-    // Returns false (after showing the engine's message) when the list could not be opened.
+    // Reloads Qrypelk for the selected category and year and remembers the text in SavedListSql,
+    // then numbers the list and evaluates the current achievement's pages and lock (the lock only
+    // once a unit profile exists). Returns false (after showing the engine's message) when the
+    // list could not be opened.
     bool LoadAchievementList();
     // Fills cbYear from a query that returns item_4 values in descending order.
     void FillYearList(engine::Dataset& query);
@@ -60,7 +63,7 @@ public:
     void ReopenQuery(engine::Query& query, const QString& text);
     // Reopens one of the child queries for the current achievement ("cgwcdw", "jdwyhmd", "cgwcr").
     // Throws engine::EngineError.
-    void ReopenChildQuery(engine::Query& query, const QString& table);
+    void reopenChildQuery(engine::Query& query, const QString& table);
     bool isListEmpty() const;
     // A field of the current achievement, trimmed; empty when the list is empty.
     QString currentValue(const QString& field) const;
@@ -68,7 +71,7 @@ public:
     // (and the achievement table opened at start), else disables them; 删除 and 导入 stay as
     // they were unless the achievement table is unusable. True when enabled. Run at start and
     // again after the unit profile window closes.
-    bool EnableCommands();
+    bool enableCommands();
 
     // --- Completeness -----------------------------------------------------------------------------
     void MarkIncompletePages();
@@ -98,8 +101,8 @@ public:
     // Deletes the achievement with this key pair from pelk and reloads the list.
     void DeleteMainRecord(const QString& number, const QString& dqdm);
     // 存储 of the main-items dialog after its checks; true when the dialog may close.
-    bool StoreNewAchievement(TFormNew& dialog);
-    bool StoreMainItems(TFormNew& dialog);
+    bool storeNewAchievement(TFormNew& dialog);
+    bool storeMainItems(TFormNew& dialog);
     // The key pair of the achievement that 修改主项 is changing.
     QString OldNumber;
     QString OldDqdm;
@@ -140,6 +143,10 @@ protected:
 
 private:
     void setupControls();
+    // The list query alone: LoadAchievementList without numbering and evaluation.
+    bool loadList();
+    // The achievement rules over this window's data module (which must be set).
+    Achievements achievements() const;
     void connectHandlers();
     QList<QWidget*> lockedControls() const;
     void setListControlsEnabled(bool enabled);

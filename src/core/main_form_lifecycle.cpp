@@ -1,7 +1,7 @@
-// The life cycle of an achievement on the main window: 新增, 修改主项 and 删除, and the
-// numbering of management numbers.
+// The life cycle of an achievement on the main window: 新增, 修改主项 and 删除. The rules are
+// the achievements service's; this file shows and asks.
 
-#include "core/lifecycle.h"
+#include "core/achievements.h"
 
 #include "core/achievement_grid_model.h"
 #include "core/data_module.h"
@@ -12,77 +12,10 @@
 #include "platform/prompt.h"
 #include "ui_main_form.h"
 
-#include <QHash>
-
 namespace tamsel::core {
 
 using engine::EngineError;
 using platform::Icon;
-
-namespace {
-
-// The child tables of an achievement, in the order they are changed.
-const QStringList& childTables() {
-    static const QStringList tables = {QStringLiteral("cgwcdw"), QStringLiteral("zlqk"),
-                                       QStringLiteral("jdwyhmd"), QStringLiteral("cgwcr")};
-    return tables;
-}
-
-bool isAsciiDigits(QStringView text) {
-    return std::all_of(text.cbegin(), text.cend(),
-                       [](QChar c) { return c >= QLatin1Char('0') && c <= QLatin1Char('9'); });
-}
-
-void cancelPending(engine::Dataset& dataset) {
-    if (dataset.state() == engine::Dataset::State::Edit ||
-        dataset.state() == engine::Dataset::State::Insert) {
-        dataset.cancel();
-    }
-}
-
-} // namespace
-
-bool isValidYear(const QString& year) {
-    if (year.isEmpty() || year.size() > 4 || !isAsciiDigits(year)) {
-        return false;
-    }
-    const int value = year.toInt();
-    return value >= 1900 && value <= 2050;
-}
-
-bool isWellFormedNumber(QStringView number, QStringView year) {
-    return number.size() == 10 && number.startsWith(year) && isAsciiDigits(number);
-}
-
-QString nextManagementNumber(TDM& dm, const QString& table, const QString& year) {
-    const QString y = year.trimmed().left(4);
-    if (y.size() != 4 || !isAsciiDigits(y)) {
-        return {};
-    }
-    // Ten characters that begin with the year; the digits are checked below.
-    const QString where = QStringLiteral(" from ") + table + QStringLiteral(" where item_4 like '") + y +
-                          QStringLiteral("______'");
-    engine::Query& scratch = dm.tempquery;
-    scratch.clearParams();
-    dm.OpenQueryText(scratch, QStringLiteral("select max(item_4)") + where);
-    QString largest = scratch.isEmpty() ? QString() : scratch.asString(0).trimmed();
-    if (!largest.isEmpty() && !isWellFormedNumber(largest, y)) {
-        // The largest is malformed (letters from an imported file): look at every number of the year.
-        largest.clear();
-        dm.OpenQueryText(scratch, QStringLiteral("select item_4") + where);
-        for (scratch.first(); !scratch.eof(); scratch.next()) {
-            const QString number = scratch.asString(0).trimmed();
-            if (isWellFormedNumber(number, y) && number > largest) {
-                largest = number;
-            }
-        }
-    }
-    const int serial = largest.isEmpty() ? 1 : largest.mid(4).toInt() + 1;
-    if (serial > 999999) {
-        return {};
-    }
-    return y + QStringLiteral("%1").arg(serial, 6, 10, QLatin1Char('0'));
-}
 
 // --- Operations of the main window ------------------------------------------------------------------------
 
@@ -105,9 +38,9 @@ QString TMainForm::NextNumber(const QString& year, const QString& table) {
     if (!m_dm) {
         return {};
     }
-    const QString number = nextManagementNumber(*m_dm, table, year);
+    const QString number = achievements().nextNumber(year, table);
     if (number.isEmpty()) {
-        ShowWarning(year.trimmed().left(4) + QStringLiteral("年的成果管理编号已用完！"));
+        ShowWarning(numbersUsedUpMessage(year));
     }
     return number;
 }
@@ -134,11 +67,8 @@ void TMainForm::DeleteMainRecord(const QString& number, const QString& dqdm) {
         return;
     }
     m_dm->Qrypelk.close();
-    // The key pair: exactly this achievement, never another one that shares its number.
     try {
-        engine::executeSql(m_dm->DataPath,
-                           QStringLiteral("DELETE FROM pelk WHERE item_4=:item_4 and item_dqdm=:item_dqdm"),
-                           {{QStringLiteral("item_4"), number}, {QStringLiteral("item_dqdm"), dqdm}});
+        achievements().removeMainRecord({number, dqdm});
     } catch (const EngineError& e) {
         showEngineError(e.message());
     }
@@ -203,33 +133,15 @@ bool TMainForm::locateAchievement(const QString& number, const QString& dqdm) {
 }
 
 // 存储 of a new achievement, after the dialog's checks. True when the dialog may close.
-bool TMainForm::StoreNewAchievement(TFormNew& dialog) {
+bool TMainForm::storeNewAchievement(TFormNew& dialog) {
     if (!m_dm) {
         return false;
     }
     engine::Query& list = m_dm->Qrypelk;
     m_dm->SavedListSql = list.sql();
     const int row = isListEmpty() ? 1 : list.recordCount() + 1;
-    const QString name = dialog.name();
-
-    QString number;
-    try {
-        m_dm->OpenQueryText(m_dm->tempquery, QStringLiteral("select * from pelk where item_3='") +
-                                                 QuoteSql(name) + QStringLiteral("'"));
-        if (!m_dm->tempquery.isEmpty()) {
-            platform::showMessage(this, QStringLiteral("提示信息"), QStringLiteral("已有同名项目!"),
-                                  Icon::Information);
-            return false;
-        }
-        number = NextNumber(dialog.yearText());
-    } catch (const EngineError& e) {
-        showEngineError(e.message());
-        return false;
-    }
-    if (number.isEmpty()) {
-        return false;
-    }
-    const std::optional<QString> storedName = dialog.RequireText(name, QStringLiteral("成果名称不能为空！"));
+    const std::optional<QString> storedName =
+        dialog.RequireText(dialog.name(), QStringLiteral("成果名称不能为空！"));
     if (!storedName) {
         return false;
     }
@@ -238,29 +150,33 @@ bool TMainForm::StoreNewAchievement(TFormNew& dialog) {
     if (!storedUnit) {
         return false;
     }
+    const MainItems items{QString::number(dialog.category() + 1), dialog.yearText(), dialog.registration(),
+                          *storedName, *storedUnit};
 
-    engine::Table& out = m_dm->T_temp_out;
-    bool posted = false;
+    StoreOutcome outcome;
     try {
-        if (!out.isActive()) {
-            out.open();
-        }
-        out.append();
-        out.setValue(QStringLiteral("NO"), QString::number(row));
-        out.setValue(QStringLiteral("ITEM_CGLB"), QString::number(dialog.category() + 1));
-        out.setValue(QStringLiteral("ITEM_4"), number);
-        out.setValue(QStringLiteral("ITEM_DQDM"), QStringLiteral("."));
-        out.setValue(QStringLiteral("ITEM_120"), dialog.registration());
-        out.setValue(QStringLiteral("ITEM_3"), *storedName);
-        out.setValue(QStringLiteral("ITEM_9"), *storedUnit);
-        out.post();
-        posted = true;
+        outcome = achievements().create(items, row);
     } catch (const EngineError& e) {
-        cancelPending(out);
         showEngineError(e.message());
+        return false;
     }
+    switch (outcome.status) {
+    case StoreOutcome::Status::DuplicateName:
+        platform::showMessage(this, QStringLiteral("提示信息"), outcome.message, Icon::Information);
+        return false;
+    case StoreOutcome::Status::NumbersUsedUp:
+        ShowWarning(outcome.message);
+        return false;
+    case StoreOutcome::Status::Failed:
+        showEngineError(outcome.message);
+        break;
+    case StoreOutcome::Status::Stored:
+    case StoreOutcome::Status::Gone:
+        break;
+    }
+    const bool posted = outcome.status == StoreOutcome::Status::Stored;
     if (posted) {
-        addYearToList(number);
+        addYearToList(outcome.number);
     }
 
     SyncFiltersFromDialog();
@@ -272,7 +188,7 @@ bool TMainForm::StoreNewAchievement(TFormNew& dialog) {
         return false;
     }
     RenumberList();
-    locateAchievement(number, QStringLiteral("."));
+    locateAchievement(outcome.number, QStringLiteral("."));
     MarkIncompletePages();
     ApplyCompleteness();
     // The user is led through the pages of the new achievement until its mandatory ones are done.
@@ -290,133 +206,45 @@ bool TMainForm::StoreNewAchievement(TFormNew& dialog) {
 }
 
 // 存储 of changed main items, after the dialog's checks. True when the dialog may close.
-bool TMainForm::StoreMainItems(TFormNew& dialog) {
+bool TMainForm::storeMainItems(TFormNew& dialog) {
     if (!m_dm) {
         return false;
     }
-    const QString name = dialog.name();
     m_dm->SavedListSql = m_dm->Qrypelk.sql();
-    engine::Query& scratch = m_dm->tempquery;
-
-    bool duplicate = false;
+    const MainItems items{QString::number(dialog.category() + 1), dialog.yearText(), dialog.registration(),
+                          dialog.name(), dialog.unit()};
+    StoreOutcome outcome;
     try {
-        m_dm->OpenQueryText(scratch, QStringLiteral("select * from pelk where item_3='") + QuoteSql(name) +
-                                         QStringLiteral("'"));
-        for (scratch.first(); !scratch.eof(); scratch.next()) {
-            if (scratch.asString(QStringLiteral("item_4")).trimmed() != OldNumber ||
-                scratch.asString(QStringLiteral("item_dqdm")).trimmed() != OldDqdm) {
-                duplicate = true;
-                break;
-            }
-        }
+        outcome = achievements().changeMainItems({OldNumber, OldDqdm}, items);
     } catch (const EngineError& e) {
         showEngineError(e.message());
         return false;
     }
-    if (duplicate) {
-        platform::showMessage(this, QStringLiteral("提示信息"), QStringLiteral("已有同名项目!"),
-                              Icon::Information);
+    switch (outcome.status) {
+    case StoreOutcome::Status::DuplicateName:
+        platform::showMessage(this, QStringLiteral("提示信息"), outcome.message, Icon::Information);
         finishChange(OldNumber);
         return true;
-    }
-
-    const QString year = dialog.yearText().trimmed();
-    const QHash<QString, QVariant> oldKey = {{QStringLiteral("old_4"), OldNumber},
-                                             {QStringLiteral("old_dqdm"), OldDqdm}};
-    QString newNumber = OldNumber;
-    QString evaluation;
-    try {
-        if (year != OldNumber.left(4)) {
-            newNumber = NextNumber(year);
-            if (newNumber.isEmpty()) {
-                return false;
-            }
-        }
-        scratch.close();
-        scratch.setSql(QStringLiteral("select * from pelk where item_4=:old_4 and item_dqdm=:old_dqdm"));
-        scratch.clearParams();
-        for (auto it = oldKey.cbegin(); it != oldKey.cend(); ++it) {
-            scratch.setParam(it.key(), it.value());
-        }
-        scratch.open();
-        if (scratch.isEmpty()) {
-            // The achievement went away meanwhile: nothing to change.
-            finishChange(OldNumber);
-            return true;
-        }
-        evaluation = scratch.asString(QStringLiteral("ITEM_21")).trimmed();
-        scratch.clearParams();
-    } catch (const EngineError& e) {
-        scratch.clearParams();
-        showEngineError(e.message());
+    case StoreOutcome::Status::NumbersUsedUp:
+        ShowWarning(outcome.message);
         return false;
-    }
-
-    // The main record first, in one write: when it fails (a name too long, a character GBK
-    // cannot hold) nothing has changed, and the children are never left under a number that
-    // no achievement carries.
-    const QString category = QString::number(dialog.category() + 1);
-    QHash<QString, QVariant> values = oldKey;
-    QStringList assignments;
-    const auto assign = [&](const QString& field, const QString& value) {
-        assignments.append(field + QStringLiteral("=:new_") + field);
-        values.insert(QStringLiteral("new_") + field, value);
-    };
-    assign(QStringLiteral("item_cglb"), category);
-    if (category == QLatin1String("1")) {
-        assign(QStringLiteral("item_210"), QString());
-        assign(QStringLiteral("item_200"), QString());
-        static const QStringList appliedForms = {QStringLiteral("1"), QStringLiteral("2"),
-                                                 QStringLiteral("3"), QStringLiteral("5"),
-                                                 QStringLiteral("9")};
-        if (!appliedForms.contains(evaluation)) {
-            assign(QStringLiteral("item_21"), QString());
-        }
-    } else {
-        for (const char* field :
-             {"item_123", "item_124_1", "item_16", "item_33", "item_32", "item_32_1", "item_125_1"}) {
-            assign(QString::fromLatin1(field), QString());
-        }
-        static const QStringList otherForms = {QStringLiteral("2"), QStringLiteral("4"), QStringLiteral("6"),
-                                               QStringLiteral("9")};
-        if (!otherForms.contains(evaluation)) {
-            assign(QStringLiteral("item_21"), QString());
-        }
-    }
-    assign(QStringLiteral("item_4"), newNumber);
-    assign(QStringLiteral("item_120"), dialog.registration().trimmed());
-    assign(QStringLiteral("item_3"), name);
-    assign(QStringLiteral("item_9"), dialog.unit());
-    try {
-        engine::executeSql(m_dm->DataPath,
-                           QStringLiteral("update pelk set ") + assignments.join(QStringLiteral(", ")) +
-                               QStringLiteral(" where item_4=:old_4 and item_dqdm=:old_dqdm"),
-                           values);
-    } catch (const EngineError& e) {
-        showEngineError(e.message());
+    case StoreOutcome::Status::Gone:
+        // The achievement went away meanwhile: nothing to change.
+        finishChange(OldNumber);
+        return true;
+    case StoreOutcome::Status::Failed:
+        showEngineError(outcome.message);
         SyncFiltersFromDialog();
         reopenSavedList();
         return false;
+    case StoreOutcome::Status::Stored:
+        break;
     }
-    addYearToList(newNumber);
-
-    // Only the rows of this achievement's own key pair follow it to the new number.
-    if (newNumber != OldNumber) {
-        for (const QString& table : childTables()) {
-            try {
-                engine::executeSql(m_dm->DataPath,
-                                   QStringLiteral("update ") + table +
-                                       QStringLiteral(" set item_4=:new_4, item_dqdm=:old_dqdm"
-                                                      " where item_4=:old_4 and item_dqdm=:old_dqdm"),
-                                   {{QStringLiteral("new_4"), newNumber},
-                                    {QStringLiteral("old_4"), OldNumber},
-                                    {QStringLiteral("old_dqdm"), OldDqdm}});
-            } catch (const EngineError& e) {
-                showEngineError(e.message());
-            }
-        }
+    addYearToList(outcome.number);
+    for (const QString& message : outcome.childErrors) {
+        showEngineError(message);
     }
-    finishChange(newNumber);
+    finishChange(outcome.number);
     return true;
 }
 
@@ -480,20 +308,15 @@ void TMainForm::Button4Click() {
     const int row = currentValue(QStringLiteral("NO")).toInt();
     const QString number = currentValue(QStringLiteral("ITEM_4"));
     const QString dqdm = currentValue(QStringLiteral("ITEM_DQDM"));
-    for (const QString& table : childTables()) {
-        try {
-            engine::executeSql(m_dm->DataPath,
-                               QStringLiteral("delete from ") + table +
-                                   QStringLiteral(" where item_4=:item_4 and item_dqdm=:item_dqdm"),
-                               {{QStringLiteral("item_4"), number}, {QStringLiteral("item_dqdm"), dqdm}});
-        } catch (const EngineError& e) {
-            // The achievement stays, with what is left of its rows, so the delete can be repeated.
-            showEngineError(e.message());
-            return;
-        }
+    try {
+        achievements().removeChildren({number, dqdm});
+    } catch (const EngineError& e) {
+        // The achievement stays, with what is left of its rows, so the delete can be repeated.
+        showEngineError(e.message());
+        return;
     }
+    // Reloading the list numbers it.
     DeleteMainRecord(number, dqdm);
-    RenumberList();
     // The achievement that followed the deleted one becomes current, and the lock follows it.
     if (!isListEmpty()) {
         try {

@@ -2,9 +2,9 @@
 #include "core/main_items_dialog.h"
 
 #include "core/accessibility.h"
+#include "core/achievements.h"
 #include "core/data_module.h"
 #include "core/keyboard.h"
-#include "core/lifecycle.h"
 #include "core/main_form.h"
 #include "core/option_controls.h"
 #include "core/page_helpers.h"
@@ -199,7 +199,7 @@ void TFormNew::Button1Click() {
         return;
     }
     Clean = true;
-    const bool stored = isCreateMode() ? m_main->StoreNewAchievement(*this) : m_main->StoreMainItems(*this);
+    const bool stored = isCreateMode() ? m_main->storeNewAchievement(*this) : m_main->storeMainItems(*this);
     if (stored) {
         closeDialog();
     }

@@ -4,7 +4,6 @@
 
 #include "core/main_form.h"
 #include "engine/dataset.h"
-#include "engine/filter_params.h"
 #include "engine/gbk.h"
 
 #include "ui_main_form.h"
@@ -46,27 +45,9 @@ bool allDigits(QStringView text) {
            std::all_of(text.cbegin(), text.cend(), [](QChar c) { return c >= u'0' && c <= u'9'; });
 }
 
-QString keyPairFilter() {
-    return QStringLiteral("item_4=:item_4 and item_dqdm=:item_dqdm");
-}
-
-QHash<QString, QVariant> keyPairParams(const QString& item4, const QString& dqdm) {
-    return {{QStringLiteral("item_4"), item4}, {QStringLiteral("item_dqdm"), dqdm}};
-}
-
-void filterByKeyPair(engine::Dataset& data, const QString& item4, const QString& dqdm) {
-    data.setFiltered(false);
-    engine::setFilter(data, keyPairFilter(), keyPairParams(item4, dqdm));
-    data.setFiltered(true);
-}
-
 void filterToCurrent(engine::Dataset& data, const TMainForm& mainForm) {
     filterByKeyPair(data, mainForm.currentValue(QStringLiteral("ITEM_4")),
                     mainForm.currentValue(QStringLiteral("ITEM_DQDM")));
-}
-
-bool isAppliedTechnology(const QString& category) {
-    return category.trimmed() == QLatin1String("1");
 }
 
 bool isAppliedTechnology(const TMainForm& mainForm) {

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "core/achievements.h"
+
 #include <QColor>
 #include <QHash>
 #include <QString>
@@ -37,17 +39,11 @@ int textLineHeight(const QFont& font);
 // True when text is one or more of the digits 0-9 and nothing else.
 bool allDigits(QStringView text);
 
-// The filter of one achievement's rows in a child table, by its key pair, with its parameters.
-QString keyPairFilter();
-QHash<QString, QVariant> keyPairParams(const QString& item4, const QString& dqdm);
-// Sets the key-pair filter on data and turns filtering on. Throws engine::EngineError.
-void filterByKeyPair(engine::Dataset& data, const QString& item4, const QString& dqdm);
-// The same for the main window's current achievement.
+// The key-pair filter (keyPairFilter, filterByKeyPair) for the main window's current achievement.
 void filterToCurrent(engine::Dataset& data, const TMainForm& mainForm);
 
-// True for the category code of applied technology ("1").
-bool isAppliedTechnology(const QString& category);
-// True when the main window lists applied-technology achievements.
+// True when the main window lists applied-technology achievements (isAppliedTechnology of a
+// category code is in achievements.h).
 bool isAppliedTechnology(const TMainForm& mainForm);
 
 } // namespace tamsel::core

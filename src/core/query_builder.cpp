@@ -226,9 +226,7 @@ void QueryBuilder::SpeedButton23Click() {
 }
 
 void QueryBuilder::SpeedButton26Click() {
-    if (m_main.LoadAchievementList()) {
-        m_main.RenumberList();
-    }
+    m_main.LoadAchievementList();
     m_ui.MMSysV->clear();
     m_pieces.clear();
     reevaluate();

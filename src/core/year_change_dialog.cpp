@@ -2,9 +2,9 @@
 #include "core/year_change_dialog.h"
 
 #include "core/accessibility.h"
+#include "core/achievements.h"
 #include "core/data_module.h"
 #include "core/keyboard.h"
-#include "core/lifecycle.h"
 #include "core/option_controls.h"
 #include "engine/error.h"
 #include "engine/query.h"

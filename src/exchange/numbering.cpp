@@ -2,6 +2,7 @@
 
 #include "exchange/numbering.h"
 
+#include "core/achievements.h"
 #include "engine/dbffile.h"
 #include "engine/error.h"
 
@@ -48,8 +49,10 @@ QByteArray NumberAllocator::numberFor(QByteArrayView incoming) const {
     if (!m_localYears.contains(year) && !m_takenDot.contains(number)) {
         return number;
     }
-    for (qint64 serial = m_max.value(year) + 1; serial <= 999999; ++serial) {
-        const QByteArray candidate = year + QByteArray::number(serial).rightJustified(6, '0');
+    // The local rule (core::nextManagementNumber) in memory, skipping numbers taken in any region.
+    for (qint64 serial = m_max.value(year) + 1; serial <= core::kLastSerial; ++serial) {
+        const QByteArray candidate =
+            core::managementNumber(QString::fromLatin1(year), static_cast<int>(serial)).toLatin1();
         if (!m_taken.contains(candidate)) {
             return candidate;
         }

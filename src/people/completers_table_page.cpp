@@ -133,7 +133,7 @@ void TFpage12::openEntry(bool modify) {
     const int current = cl::hasRows(table) ? table.asInteger(u"ITEM_187") : 0;
     try {
         TFpage8::setUpTemplates(m_dm);
-        m_main.ReopenChildQuery(m_dm.QryCgwcr, QStringLiteral("cgwcr"));
+        m_main.reopenChildQuery(m_dm.QryCgwcr, QStringLiteral("cgwcr"));
     } catch (const EngineError& e) {
         cl::showEngineError(this, e.message());
         return;

@@ -173,7 +173,7 @@ void TFormWcr::addRows(const QList<int>& rows, bool showProgress) {
     showSelectedCount();
     try {
         if (!list.sql().contains(QStringLiteral("item_4=:item_4"), Qt::CaseInsensitive))
-            m_main.ReopenChildQuery(list, QStringLiteral("cgwcr"));
+            m_main.reopenChildQuery(list, QStringLiteral("cgwcr"));
         else
             cl::reopen(list);
         cl::renumber(list, number);

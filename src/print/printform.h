@@ -1,5 +1,6 @@
 #pragma once
 
+#include "core/achievements.h"
 #include "print/formvalues.h"
 #include "print/report_page.h"
 
@@ -34,7 +35,7 @@ public:
     // The achievement to print and its category (ITEM_CGLB; anything but "1" is the second group).
     void setAchievement(const AchievementKey& key, const QString& category);
     AchievementKey achievement() const { return m_key; }
-    bool appliedTechnology() const { return m_category == u"1"; }
+    bool appliedTechnology() const { return core::isAppliedTechnology(m_category); }
 
     // Where documents are written: the user's Documents/Tamsel unless set (tests).
     void setOutputFolder(const QString& folder) { m_outputFolder = folder; }

@@ -42,29 +42,7 @@ public:
 
     // Every mandatory field of the category filled (as the mandatory-item table lists them).
     QHash<QString, QVariant> completeFields(const QString& category) const {
-        QHash<QString, QVariant> values;
-        engine::Table checkup;
-        checkup.setFolder(folder.path());
-        checkup.setTableName(QStringLiteral("checkup"));
-        checkup.open();
-        engine::Table pelk;
-        pelk.setFolder(folder.path());
-        pelk.setTableName(QStringLiteral("pelk"));
-        pelk.open();
-        const QString group = category == QLatin1String("1") ? QStringLiteral("1") : QStringLiteral("2");
-        for (checkup.first(); !checkup.eof(); checkup.next()) {
-            const QString lb = checkup.asString(QStringLiteral("lb")).trimmed();
-            const QString id = checkup.asString(QStringLiteral("id")).trimmed();
-            if (lb != QLatin1String("a") && lb != group) {
-                continue;
-            }
-            const int index = pelk.fieldIndex(id);
-            if (index >= 0) {
-                values.insert(id,
-                              pelk.field(index).type == 'D' ? QVariant(QDate(2009, 5, 1)) : QVariant("1"));
-            }
-        }
-        return values;
+        return test::completeFields(folder.path(), category);
     }
 
     // An achievement of the category; complete unless fields are left out or set empty.

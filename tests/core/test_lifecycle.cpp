@@ -1,4 +1,4 @@
-#include "core/lifecycle.h"
+#include "core/achievements.h"
 #include "core/main_items_dialog.h"
 #include "core/year_change_dialog.h"
 #include "mainformfixture.h"
@@ -97,6 +97,7 @@ private slots:
     void changeCategory();
     void changeRefused_data();
     void changeRefused();
+    void categoryChangeInDialogReloadsFully();
     void deleteThirdOfFive();
     void yearChangeOfIncoming_data();
     void yearChangeOfIncoming();
@@ -504,6 +505,33 @@ void TestLifecycle::changeRefused() {
     f.form->Button3Click();
     TAMSEL_VERIFY_UI(again);
     QCOMPARE(tableRows(f, "pelk", {"ITEM_120"}).first()["ITEM_120"], QStringLiteral("NEW"));
+}
+
+void TestLifecycle::categoryChangeInDialogReloadsFully() {
+    MainFormFixture f;
+    f.addAchievement("2008000003", "1", "应用成果", true, {{"NO", "1"}});
+    f.addAchievement("2008000001", "2", "软科学甲", false, {{"NO", "5"}});
+    f.addAchievement("2008000002", "2", "软科学乙", true, {{"NO", "5"}});
+    f.show();
+    QVERIFY(child(f.form.get(), "DBGrid1")->isEnabled());
+    ScriptedUi ui;
+    ui.expectModal("TFormNew", driving([&](QWidget* w) {
+                       auto* d = qobject_cast<TFormNew*>(w);
+                       child<QComboBox>(d, "ComboBox1")->setCurrentIndex(1);
+                       d->ComboBox1Change();
+                   }));
+    f.form->Button6Click();
+    TAMSEL_VERIFY_UI(ui);
+    // The soft-science list is numbered afresh and locked on its incomplete first achievement.
+    QCOMPARE(child<QComboBox>(f.form.get(), "ComboBox1")->currentIndex(), 1);
+    QCOMPARE(f.form->currentValue("ITEM_4"), QStringLiteral("2008000001"));
+    QStringList numbers;
+    for (const auto& row : f.pelkRows({"ITEM_4", "NO"})) {
+        numbers << row["ITEM_4"] + '=' + row["NO"];
+    }
+    QCOMPARE(numbers, (QStringList{"2008000003=1", "2008000001=1", "2008000002=2"}));
+    QVERIFY(!core::TMainForm::isPageDone(f.form->pageButton("01")));
+    QVERIFY(!child(f.form.get(), "DBGrid1")->isEnabled());
 }
 
 void TestLifecycle::deleteThirdOfFive() {

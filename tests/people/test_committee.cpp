@@ -32,7 +32,7 @@ struct Member {
 struct Page {
     explicit Page(ListFixture& fixture) : f(fixture), page(*f.dm, *f.main) {
         f.select(1);
-        f.main->ReopenChildQuery(f.dm->QryJdwyhmd, QStringLiteral("jdwyhmd"));
+        f.main->reopenChildQuery(f.dm->QryJdwyhmd, QStringLiteral("jdwyhmd"));
         page.Load();
     }
 

@@ -58,7 +58,7 @@ void fill(TFinto8* dialog, const Person& p) {
 struct Page {
     explicit Page(ListFixture& fixture, int serial = 1) : f(fixture), page(*f.dm, *f.main) {
         f.select(serial);
-        f.main->ReopenChildQuery(f.dm->QryCgwcr, QStringLiteral("cgwcr"));
+        f.main->reopenChildQuery(f.dm->QryCgwcr, QStringLiteral("cgwcr"));
         page.Load();
     }
 

@@ -1,11 +1,9 @@
 #pragma once
 
-#include "engine/table.h"
+#include "support/records.h"
 
-#include <QHash>
 #include <QObject>
 #include <QString>
-#include <QVariant>
 #include <QWidget>
 
 namespace tamsel::test {
@@ -17,20 +15,6 @@ template <typename T = QWidget> T* control(const QObject* window, const QString&
         qFatal("no control %s in %s", qPrintable(name), qPrintable(window->objectName()));
     }
     return found;
-}
-
-// Appends one record to a table of a data folder.
-inline void appendRecord(const QString& folder, const QString& table,
-                         const QHash<QString, QVariant>& values) {
-    engine::Table t;
-    t.setFolder(folder);
-    t.setTableName(table);
-    t.open();
-    t.append();
-    for (auto it = values.cbegin(); it != values.cend(); ++it) {
-        t.setValue(it.key(), it.value());
-    }
-    t.post();
 }
 
 } // namespace tamsel::test

@@ -1,6 +1,12 @@
 #include "support/testmain.h"
 
+#ifdef TAMSEL_TESTS_WITHOUT_WIDGETS
+#include <QCoreApplication>
+using TestApplication = QCoreApplication;
+#else
 #include <QApplication>
+using TestApplication = QApplication;
+#endif
 #include <QStringList>
 #include <QTest>
 #include <memory>
@@ -27,7 +33,7 @@ int registerTestClass(const char* name, std::function<QObject*()> factory) {
 
 // Runs every registered class. Usage: suite [ClassName] [QTest options...]
 int main(int argc, char* argv[]) {
-    QApplication app(argc, argv);
+    TestApplication app(argc, argv);
     QStringList args = app.arguments();
     QString only;
     if (args.size() > 1 && !args.at(1).startsWith(QLatin1Char('-'))) {

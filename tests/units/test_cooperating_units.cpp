@@ -26,7 +26,7 @@ QLineEdit* edit(QWidget* w, const char* name) {
 struct Page {
     explicit Page(ListFixture& fixture) : f(fixture), page(*f.dm, *f.main) {
         f.select(1);
-        f.main->ReopenChildQuery(f.dm->QryCgwcdw, QStringLiteral("cgwcdw"));
+        f.main->reopenChildQuery(f.dm->QryCgwcdw, QStringLiteral("cgwcdw"));
         page.Load();
     }
 
