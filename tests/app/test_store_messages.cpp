@@ -65,7 +65,7 @@ void TestStoreMessages::refusedByLabel() {
     if (window == "TFinto8") {
         test::ListFixture f;
         f.select(1);
-        f.main->ReopenChildQuery(f.dm->QryCgwcr, QStringLiteral("cgwcr"));
+        f.main->reopenChildQuery(f.dm->QryCgwcr, QStringLiteral("cgwcr"));
         people::TFpage8 page(*f.dm, *f.main);
         page.Load();
         bool focused = false;
