@@ -93,6 +93,23 @@ void showStoreError(QWidget* window, const QString& message) {
         focusControl(culprit);
 }
 
+bool refuseUnstorable(QWidget* window) {
+    if (!window)
+        return false;
+    for (QWidget* control : window->findChildren<QWidget*>()) {
+        const BoundField bound = boundField(control);
+        if (bound.field.isEmpty())
+            continue;
+        const QString problem = storeProblem(controlLabel(control), textOf(control), bound.widthBytes);
+        if (problem.isEmpty())
+            continue;
+        platform::showBox(window, {QStringLiteral("提示"), problem, platform::Icon::Warning, platform::Ok});
+        focusControl(control);
+        return true;
+    }
+    return false;
+}
+
 void focusControl(QWidget* control) {
     if (!control)
         return;

@@ -25,6 +25,11 @@ QString explainStoreError(QWidget* window, const QString& message, QWidget** cul
 // it names a field a control is bound to, and then puts the focus on that control.
 void showStoreError(QWidget* window, const QString& message);
 
+// Checks every control of window bound to a text field (limitToFields) before a store: the first
+// text its field cannot hold is told by its label (storeProblem) and gets the focus. True when
+// something was refused and nothing may be stored.
+bool refuseUnstorable(QWidget* window);
+
 // Brings control into view (the tab or stacked page holding it) and gives it the focus.
 void focusControl(QWidget* control);
 

@@ -5,6 +5,8 @@
 
 #include "core/achievement_grid_model.h"
 #include "core/data_module.h"
+#include "core/field_check.h"
+#include "core/field_limits.h"
 #include "core/main_form.h"
 #include "core/main_items_dialog.h"
 #include "engine/error.h"
@@ -30,6 +32,10 @@ TFormNew* TMainForm::formNew() {
     if (!m_formNew) {
         // Without an application that made one (tests, tools): the window keeps its own.
         setFormNew(new TFormNew(this));
+    }
+    // Name, unit and registration number stop at their fields' widths in bytes.
+    if (m_dm && m_dm->Qrypelk.isActive()) {
+        limitToFields(m_formNew, m_dm->Qrypelk);
     }
     return m_formNew;
 }
@@ -150,6 +156,9 @@ bool TMainForm::storeNewAchievement(TFormNew& dialog) {
     if (!storedUnit) {
         return false;
     }
+    if (refuseUnstorable(&dialog)) {
+        return false;
+    }
     const MainItems items{QString::number(dialog.category() + 1), dialog.yearText(), dialog.registration(),
                           *storedName, *storedUnit};
 
@@ -157,7 +166,7 @@ bool TMainForm::storeNewAchievement(TFormNew& dialog) {
     try {
         outcome = achievements().create(items, row);
     } catch (const EngineError& e) {
-        showEngineError(e.message());
+        showStoreError(&dialog, e.message());
         return false;
     }
     switch (outcome.status) {
@@ -168,7 +177,7 @@ bool TMainForm::storeNewAchievement(TFormNew& dialog) {
         ShowWarning(outcome.message);
         return false;
     case StoreOutcome::Status::Failed:
-        showEngineError(outcome.message);
+        showStoreError(&dialog, outcome.message);
         break;
     case StoreOutcome::Status::Stored:
     case StoreOutcome::Status::Gone:
@@ -210,6 +219,9 @@ bool TMainForm::storeMainItems(TFormNew& dialog) {
     if (!m_dm) {
         return false;
     }
+    if (refuseUnstorable(&dialog)) {
+        return false;
+    }
     m_dm->SavedListSql = m_dm->Qrypelk.sql();
     const MainItems items{QString::number(dialog.category() + 1), dialog.yearText(), dialog.registration(),
                           dialog.name(), dialog.unit()};
@@ -217,7 +229,7 @@ bool TMainForm::storeMainItems(TFormNew& dialog) {
     try {
         outcome = achievements().changeMainItems({OldNumber, OldDqdm}, items);
     } catch (const EngineError& e) {
-        showEngineError(e.message());
+        showStoreError(&dialog, e.message());
         return false;
     }
     switch (outcome.status) {
@@ -233,7 +245,7 @@ bool TMainForm::storeMainItems(TFormNew& dialog) {
         finishChange(OldNumber);
         return true;
     case StoreOutcome::Status::Failed:
-        showEngineError(outcome.message);
+        showStoreError(&dialog, outcome.message);
         SyncFiltersFromDialog();
         reopenSavedList();
         return false;

@@ -11,6 +11,7 @@
 #include <QSignalSpy>
 #include <QTableView>
 #include <QTest>
+#include <QValidator>
 
 using namespace tamsel;
 using core::TFormNew;
@@ -218,9 +219,10 @@ void TestLifecycle::createRefused_data() {
                                                  << "提示信息"
                                                  << "已有同名项目!";
     QTest::newRow("name over 140 bytes") << QString(71, QChar(0x6C34)) << "提示"
-                                         << "ITEM_3 的值超过 140 字节的宽度";
-    QTest::newRow("character GBK cannot hold") << QString::fromUtf8("新方法\xF0\x9F\x98\x80") << "提示"
-                                               << "含有 GBK 无法表示的字符";
+                                         << "“成果名称”最多70个汉字（140字节），现有71个汉字";
+    QTest::newRow("character GBK cannot hold")
+        << QString::fromUtf8("新方法\xF0\x9F\x98\x80") << "提示"
+        << QString::fromUtf8("“成果名称”中的“\xF0\x9F\x98\x80”无法保存，请改用其他字");
 }
 
 void TestLifecycle::createRefused() {
@@ -239,6 +241,13 @@ void TestLifecycle::createRefused() {
                        d->Button1Click();
                        TAMSEL_VERIFY_UI(ui);
                        QCOMPARE(closed.count(), 0); // the input stays for correction
+                       // Typing stops at the field's width in bytes, not at 140 characters.
+                       auto* edit = d->findChild<QLineEdit*>(QStringLiteral("edt_3"));
+                       QString typed = QString(70, QChar(0x6C34));
+                       int pos = 0;
+                       QCOMPARE(edit->validator()->validate(typed, pos), QValidator::Acceptable);
+                       typed += QChar(0x6C34);
+                       QCOMPARE(edit->validator()->validate(typed, pos), QValidator::Invalid);
                    }));
     ui.expectBox(caption, message, platform::Ok, ScriptedUi::Match::Contains);
     f.form->Button6Click();
@@ -464,7 +473,7 @@ void TestLifecycle::changeRefused_data() {
                                                  << "提示信息"
                                                  << "已有同名项目!";
     QTest::newRow("name over 140 bytes") << QString(71, QChar(0x6C34)) << "提示"
-                                         << "ITEM_3 的值超过 140 字节的宽度";
+                                         << "“成果名称”最多70个汉字（140字节），现有71个汉字";
 }
 
 void TestLifecycle::changeRefused() {
