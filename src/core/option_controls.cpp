@@ -408,10 +408,4 @@ bool checkAmountText(QLineEdit* edit, const QString& prefix) {
     return false;
 }
 
-QString QuoteSql(const QString& text) {
-    QString quoted = text;
-    quoted.replace(QLatin1Char('\''), QStringLiteral("''"));
-    return quoted;
-}
-
 } // namespace tamsel::core

@@ -52,8 +52,6 @@ void SplitToEdits(const QString& text, QLineEdit* first, QLineEdit* second, QLin
 // Shows "code  name" of a classification code, or nothing when the table lacks it.
 void ShowClassCode(engine::Dataset& table, const QString& code, QLineEdit* edit);
 QString ReplaceTabs(const QString& text);
-// The text with every single quote doubled, for use inside a quoted SQL or filter literal.
-QString QuoteSql(const QString& text);
 
 // Amount and count edits: typed characters other than digits (and "." when allowed) are
 // swallowed; editing and navigation keys still work.
