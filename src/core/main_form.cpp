@@ -310,6 +310,28 @@ void TMainForm::closeEvent(QCloseEvent* event) {
 
 // --- Achievement list --------------------------------------------------------------------------------
 
+int TMainForm::listCategory() const {
+    return std::max(m_ui->ComboBox1->currentIndex(), 0);
+}
+
+QString TMainForm::listYear() const {
+    return m_ui->cbYear->currentText();
+}
+
+void TMainForm::selectListCategory(int category) {
+    if (category != m_ui->ComboBox1->currentIndex()) {
+        m_ui->ComboBox1->setCurrentIndex(category);
+        LoadAchievementList();
+    }
+}
+
+void TMainForm::selectListYear(const QString& year) {
+    const int index = m_ui->cbYear->findText(year, Qt::MatchExactly);
+    if (index >= 0) {
+        m_ui->cbYear->setCurrentIndex(index);
+    }
+}
+
 bool TMainForm::isListEmpty() const {
     return !m_dm || !m_dm->Qrypelk.isActive() || m_dm->Qrypelk.isEmpty();
 }

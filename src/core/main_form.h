@@ -65,6 +65,13 @@ public:
     // Throws engine::EngineError.
     void reopenChildQuery(engine::Query& query, const QString& table);
     bool isListEmpty() const;
+    // The list's category (0 applied technology, 1 basic theory, 2 soft science) and year, for the
+    // dialogs that follow or set them; selecting another category reloads the list.
+    int listCategory() const;
+    QString listYear() const;
+    void selectListCategory(int category);
+    // Selects the year in the year list when it holds it; the list is not reloaded.
+    void selectListYear(const QString& year);
     // A field of the current achievement, trimmed; empty when the list is empty.
     QString currentValue(const QString& field) const;
     // Enables the page buttons, the lists, the grid and the commands when a unit profile exists

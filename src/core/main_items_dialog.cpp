@@ -10,7 +10,6 @@
 #include "core/page_helpers.h"
 #include "engine/error.h"
 #include "platform/prompt.h"
-#include "ui_main_form.h"
 #include "ui_main_items_dialog.h"
 
 #include <QCloseEvent>
@@ -146,7 +145,6 @@ std::optional<QString> TFormNew::RequireText(const QString& text, const QString&
 
 void TFormNew::FormShow() {
     if (m_main) {
-        Ui::TMainForm* mainUi = m_main->ui();
         if (isCreateMode()) {
             // The unit situation's own name, when it has one, is the likelier first completing unit.
             if (TDM* dm = m_main->dataModule(); dm && dm->Qrydwqk.isActive() && !dm->Qrydwqk.isEmpty()) {
@@ -160,8 +158,8 @@ void TFormNew::FormShow() {
                     // No name to offer: the unit profile's stays.
                 }
             }
-            m_ui->ComboBox1->setCurrentIndex(std::max(0, mainUi->ComboBox1->currentIndex()));
-            m_ui->cbYear->setText(mainUi->cbYear->currentText());
+            m_ui->ComboBox1->setCurrentIndex(m_main->listCategory());
+            m_ui->cbYear->setText(m_main->listYear());
         }
         // In change mode the category and year stay those of the achievement: the main window's
         // year box may hold a partly typed year, which must not move the achievement.
@@ -245,11 +243,7 @@ void TFormNew::ComboBox1Change() {
     if (!m_main) {
         return;
     }
-    QComboBox* mainCategory = m_main->ui()->ComboBox1;
-    if (category() != mainCategory->currentIndex()) {
-        mainCategory->setCurrentIndex(category());
-        m_main->LoadAchievementList();
-    }
+    m_main->selectListCategory(category());
 }
 
 void TFormNew::cbYearChange() {
@@ -261,11 +255,7 @@ void TFormNew::cbYearChange() {
     if (!m_main) {
         return;
     }
-    QComboBox* mainYears = m_main->ui()->cbYear;
-    const int index = mainYears->findText(m_ui->cbYear->text().trimmed(), Qt::MatchExactly);
-    if (index >= 0) {
-        mainYears->setCurrentIndex(index);
-    }
+    m_main->selectListYear(m_ui->cbYear->text().trimmed());
 }
 
 void TFormNew::cbYearExit() {

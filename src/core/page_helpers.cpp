@@ -6,8 +6,6 @@
 #include "engine/dataset.h"
 #include "engine/gbk.h"
 
-#include "ui_main_form.h"
-
 #include <QComboBox>
 #include <QFontMetrics>
 #include <QTextLayout>
@@ -52,7 +50,7 @@ void filterToCurrent(engine::Dataset& data, const TMainForm& mainForm) {
 
 bool isAppliedTechnology(const TMainForm& mainForm) {
     // The category list holds the categories in code order, applied technology first.
-    return isAppliedTechnology(QString::number(std::max(mainForm.ui()->ComboBox1->currentIndex(), 0) + 1));
+    return isAppliedTechnology(QString::number(mainForm.listCategory() + 1));
 }
 
 } // namespace tamsel::core
